@@ -1,0 +1,2 @@
+// Entry point: replaced by the game's start-up once the framework exists.
+int main() { return 0; }
