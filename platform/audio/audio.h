@@ -29,4 +29,7 @@ class IAudioSystem {
   virtual Result OpenDevice(std::unique_ptr<IAudioDevice>& out) = 0;
 };
 
+// SDL's audio subsystem (default playback device, silence).
+std::unique_ptr<IAudioSystem> CreateSdlAudioSystem();
+
 }  // namespace plat

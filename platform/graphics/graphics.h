@@ -81,7 +81,11 @@ class IDevice {
 
   // Device-bound objects. Each counts as a reference until destroyed.
   virtual Result CreateTextureFromFile(const std::wstring& file, std::unique_ptr<ITexture>& out) = 0;
+  // From 0xAARRGGBB rows, top row first (glyph atlases, cursors).
+  virtual Result CreateTextureFromPixels(uint32_t width, uint32_t height, const std::vector<uint32_t>& argb,
+                                         std::unique_ptr<ITexture>& out) = 0;
   virtual Result CreateSprite(std::unique_ptr<ISprite>& out) = 0;
+  // Implementations forward to CreateDeviceFont below, which draws through the device's sprites.
   virtual Result CreateFont(int height, uint32_t weight, const std::wstring& faceName,
                             std::unique_ptr<IFont>& out) = 0;
 
@@ -92,6 +96,11 @@ class IDevice {
   // destroying it and reports this count when it is not 0.
   virtual uint32_t LiveObjectCount() const = 0;
 };
+
+// A font that rasterises glyphs with FreeType into an atlas texture made by `device` and draws
+// strings as sprites at depth 0. Device-independent; every IDevice::CreateFont forwards here.
+Result CreateDeviceFont(IDevice& device, int height, uint32_t weight, const std::wstring& faceName,
+                        std::unique_ptr<IFont>& out);
 
 // Image file information (no device needed).
 struct ImageInfo {
@@ -128,5 +137,10 @@ class IGraphicsSystem {
                               uint32_t behaviourFlags, PresentParameters& pp,
                               std::unique_ptr<IDevice>& out) = 0;
 };
+
+class IWindowSystem;
+// The graphics system over the window system's displays: hardware (OpenGL) where a context can
+// be made, reference (CPU rasterizer) always.
+std::unique_ptr<IGraphicsSystem> CreateGraphicsSystem(IWindowSystem& windows);
 
 }  // namespace plat
