@@ -44,6 +44,15 @@ constexpr float kDefaultConstantTimePerFrame = 0.0333f;
 // the same time per frame.
 CommandLineResult ParseCommandLine(std::wstring_view commandLine);
 
+// How the overrides combine where the framework applies them:
+// windowed: -1 no override, 0 full screen, 1 windowed ("windowed" wins over "fullscreen");
+int CommandLineWindowed(const CommandLineOverrides& o);
+// device type: 0 no override, else DEVTYPE_REF or DEVTYPE_HAL (REF wins over HAL);
+uint32_t CommandLineDeviceType(const CommandLineOverrides& o);
+// behaviour flags: 0 no override, else pure hardware (0x50), hardware (0x40) or software (0x20)
+// vertex processing, in that order of precedence.
+uint32_t CommandLineBehaviourFlags(const CommandLineOverrides& o);
+
 // Reads the process command line from the platform, writes the traces to the debugger output and
 // returns the result for AppInit to apply.
 CommandLineResult AppParseCommandLine();
