@@ -1,0 +1,144 @@
+// Element-list operations and the purge trace.
+#include <gtest/gtest.h>
+
+#include "game/element_list.h"
+#include "tests/battle/recording_system.h"
+
+namespace {
+
+Element Make(int32_t id, int32_t kind) {
+  Element e;
+  e.ResetElement();
+  e.SetElement(id, kind, 1, 0, L"t");
+  e.hoverEnabled = e.clickEnabled = 1;
+  return e;
+}
+
+ElementList Sample() {
+  // id/kind: (7,1) (7,2) (8,1) (0,0) (7,1)
+  ElementList list;
+  for (auto [id, kind] : {std::pair{7, 1}, {7, 2}, {8, 1}, {0, 0}, {7, 1}}) Append(list, Make(id, kind));
+  return list;
+}
+
+TEST(ElementList, ByIdTouchesFirstOnlyExceptRemove) {
+  ElementList list = Sample();
+  HideById(list, 7);
+  EXPECT_EQ(list[0].visible, 0);
+  EXPECT_EQ(list[1].visible, 1);
+  EXPECT_EQ(list[4].visible, 1);
+  list[1].visible = 0;
+  ShowById(list, 7);  // first with the id is list[0]
+  EXPECT_EQ(list[0].visible, 1);
+  EXPECT_EQ(list[1].visible, 0);
+  RemoveById(list, 7);
+  EXPECT_EQ(list[0].removeFlag + list[1].removeFlag + list[4].removeFlag, 3);
+  EXPECT_EQ(list[2].removeFlag, 0);
+}
+
+TEST(ElementList, ByKindTouchesAll) {
+  ElementList list = Sample();
+  HideByKind(list, 1);
+  DisableHitsByKind(list, 1);
+  for (size_t i : {0u, 2u, 4u}) {
+    EXPECT_EQ(list[i].visible, 0);
+    EXPECT_EQ(list[i].hoverEnabled, 0);
+    EXPECT_EQ(list[i].clickEnabled, 0);
+  }
+  EXPECT_EQ(list[1].visible, 1);
+  EXPECT_EQ(list[1].clickEnabled, 1);
+  RemoveByKind(list, 2);
+  EXPECT_EQ(list[1].removeFlag, 1);
+  EXPECT_EQ(list[0].removeFlag, 0);
+}
+
+TEST(ElementList, ZeroCodesDoNothing) {
+  ElementList list = Sample();  // list[3] has id 0 and kind 0
+  list[3].visible = 0;
+  ShowById(list, 0);
+  EXPECT_EQ(list[3].visible, 0);
+  list[3].visible = 1;
+  HideById(list, 0);
+  HideByKind(list, 0);
+  DisableHitsByKind(list, 0);
+  RemoveByKind(list, 0);
+  RemoveById(list, 0);
+  list[3].positionMotion.duration = 1.0f;
+  RestartMotionsOfKind(list, 0);
+  EXPECT_EQ(list[3].visible, 1);
+  EXPECT_EQ(list[3].clickEnabled, 1);
+  EXPECT_EQ(list[3].removeFlag, 0);
+  EXPECT_FLOAT_EQ(list[3].positionMotion.remaining, 0.0f);
+}
+
+TEST(ElementList, DeactivateKindShowIdAndCloseKinds) {
+  ElementList list = Sample();
+  DeactivateKindShowId(list, 1, 8);
+  EXPECT_EQ(list[0].visible, 0);
+  EXPECT_EQ(list[2].visible, 1);  // shown again, but no longer reacting
+  EXPECT_EQ(list[2].clickEnabled, 0);
+  EXPECT_EQ(list[4].visible, 0);
+
+  ElementList other = Sample();
+  CloseKinds(other, 1, 2);
+  for (size_t i : {0u, 1u, 2u, 4u}) {
+    EXPECT_EQ(other[i].visible, 0);
+    EXPECT_EQ(other[i].removeFlag, 1);
+  }
+  EXPECT_EQ(other[3].removeFlag, 0);
+}
+
+TEST(ElementList, RestartPutsStartedMotionsBackToTheirStart) {
+  ElementList list;
+  Element bar = Make(0, 300);
+  bar.SetPosition(50, 5, 0);
+  bar.StartPositionMotion(10, 5, 0, 106, 5, 0, 4.0f);
+  bar.positionMotion.remaining = 0.0f;
+  Append(list, bar);
+  Element fill = Make(0, 300);
+  fill.scale = {3, 1, 1};
+  fill.StartScaleMotion(0, 1, 1, 3, 1, 1, 4.0f);
+  fill.scaleMotion.remaining = -0.01f;
+  fill.SetPosition(33, 33, 0);  // no position motion: stays where it is
+  Append(list, fill);
+  Append(list, Make(0, 301));
+  list[2].SetPosition(77, 0, 0);
+  list[2].positionMotion.from = {1, 1, 1};
+  list[2].positionMotion.duration = 1.0f;
+
+  RestartMotionsOfKind(list, 300);
+  EXPECT_FLOAT_EQ(list[0].position.x, 10.0f);
+  EXPECT_FLOAT_EQ(list[0].positionMotion.remaining, 4.0f);
+  EXPECT_FLOAT_EQ(list[1].scale.x, 0.0f);
+  EXPECT_FLOAT_EQ(list[1].scaleMotion.remaining, 4.0f);
+  EXPECT_FLOAT_EQ(list[1].position.x, 33.0f);
+  EXPECT_FLOAT_EQ(list[2].position.x, 77.0f);  // other kind
+}
+
+TEST(ElementList, PurgeKeepsOrderAndTracesOnlyAChange) {
+  battletest::RecordingSystem system;
+  ElementList list;
+  for (int i = 1; i <= 7; ++i) Append(list, Make(i, 0));
+  Purge(list);
+  EXPECT_EQ(list.size(), 7u);
+  EXPECT_TRUE(system.writes.empty());
+
+  list[1].removeFlag = 1;
+  list[5].removeFlag = 1;
+  Purge(list);
+  ASSERT_EQ(list.size(), 5u);
+  std::vector<int32_t> ids;
+  for (const Element& e : list) ids.push_back(e.id);
+  EXPECT_EQ(ids, (std::vector<int32_t>{1, 3, 4, 5, 7}));
+  EXPECT_EQ(system.writes, (std::vector<std::wstring>{L"Purge ", L"7", L" -> ", L"5", L"\n"}));
+}
+
+TEST(ElementList, AppendCopies) {
+  ElementList list;
+  Element e = Make(1, 1);
+  Append(list, e);
+  e.id = 2;
+  EXPECT_EQ(list[0].id, 1);
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// Timed motions of one element.
+#include <gtest/gtest.h>
+
+#include "game/element.h"
+
+namespace {
+
+Element Visible() {
+  Element e;
+  e.ResetElement();
+  e.visible = 1;
+  return e;
+}
+
+TEST(Motion, ScaleCompletesBeforePositionOneCompletionPerCall) {
+  Element e = Visible();
+  e.SetPosition(0, 0, 0);
+  e.StartPositionMotion(0, 0, 0, 10, 0, 0, 0.5f);
+  e.StartScaleMotion(1, 1, 1, 2, 1, 1, 0.5f);
+  EXPECT_EQ(e.AdvanceMotion(0.25f), kMotionNone);
+  EXPECT_FLOAT_EQ(e.position.x, 5.0f);
+  // Both run out in the same call: the scale ends and the position is not touched.
+  EXPECT_EQ(e.AdvanceMotion(0.25f), kMotionScaleDone);
+  EXPECT_FLOAT_EQ(e.scale.x, 2.0f);
+  EXPECT_FLOAT_EQ(e.position.x, 5.0f);
+  EXPECT_EQ(e.AdvanceMotion(0.25f), kMotionPositionDone);
+  EXPECT_FLOAT_EQ(e.position.x, 10.0f);
+  // Finished motions stay finished but active.
+  EXPECT_EQ(e.AdvanceMotion(0.25f), kMotionNone);
+  EXPECT_EQ(e.positionMotion.active, 1);
+  EXPECT_EQ(e.scaleMotion.active, 1);
+}
+
+TEST(Motion, EndsExactlyOnTargetWhateverTheSteps) {
+  Element e = Visible();
+  e.SetPosition(0, 3, 0.2f);
+  e.StartPositionMotion(0, 3, 0.2f, 7.3f, -11.1f, 0.155f, 1.0f);
+  int result = kMotionNone;
+  int calls = 0;
+  while (result == kMotionNone && calls < 100) {
+    result = e.AdvanceMotion(0.07f);
+    ++calls;
+  }
+  EXPECT_EQ(result, kMotionPositionDone);
+  EXPECT_EQ(calls, 15);  // 14 x 0.07 = 0.98 leaves time; the 15th call runs it out
+  EXPECT_EQ(e.position.x, 7.3f);
+  EXPECT_EQ(e.position.y, -11.1f);
+  EXPECT_EQ(e.position.z, 0.155f);
+  EXPECT_EQ(e.positionMotion.final.x, 7.3f);
+  EXPECT_EQ(e.positionMotion.final.y, -11.1f);
+}
+
+TEST(Motion, StepsNeverOvershootAndEqualAxesWaitForTheEnd) {
+  Element e = Visible();
+  // Starts near the end: the step of 5 per half second stops at the target.
+  e.SetPosition(8, 5, 0);
+  e.StartPositionMotion(0, 10, 0, 10, 10, 0, 1.0f);
+  EXPECT_EQ(e.AdvanceMotion(0.5f), kMotionNone);
+  EXPECT_FLOAT_EQ(e.position.x, 10.0f);
+  // y has from == to: no speed, so it stays until the time runs out, then jumps.
+  EXPECT_FLOAT_EQ(e.position.y, 5.0f);
+  EXPECT_EQ(e.AdvanceMotion(0.5f), kMotionPositionDone);
+  EXPECT_FLOAT_EQ(e.position.y, 10.0f);
+}
+
+TEST(Motion, OnlyVisibleOneAndStartedMotionsAdvance) {
+  for (int visible : {0, 2, -1}) {
+    Element e = Visible();
+    e.visible = visible;
+    e.StartPositionMotion(0, 0, 0, 10, 0, 0, 0.1f);
+    EXPECT_EQ(e.AdvanceMotion(1.0f), kMotionNone) << visible;
+    EXPECT_FLOAT_EQ(e.position.x, 0.0f);
+    EXPECT_FLOAT_EQ(e.positionMotion.remaining, 0.1f);
+  }
+  Element idle = Visible();
+  idle.positionMotion.remaining = 1.0f;  // time left but never started
+  idle.positionMotion.to = {5, 5, 5};
+  EXPECT_EQ(idle.AdvanceMotion(2.0f), kMotionNone);
+  EXPECT_FLOAT_EQ(idle.position.x, 0.0f);
+}
+
+TEST(Motion, StartLeavesValueAndResetKeepsHitSize) {
+  Element e = Visible();
+  e.SetPosition(4, 4, 4);
+  e.positionMotion.final = {9, 9, 9};
+  e.StartPositionMotion(1, 1, 1, 2, 2, 2, 3.0f);
+  EXPECT_FLOAT_EQ(e.position.x, 4.0f);
+  EXPECT_FLOAT_EQ(e.positionMotion.final.x, 9.0f);
+  EXPECT_FLOAT_EQ(e.positionMotion.remaining, 3.0f);
+
+  e.hitWidth = 108;
+  e.hitHeight = 28;
+  e.hoverEnabled = e.clickEnabled = 1;
+  e.scale = {3, 3, 3};
+  e.colour = {0, 0, 0, 0};
+  e.textureName = L"x";
+  e.ResetElement();
+  EXPECT_EQ(e.hitWidth, 108);
+  EXPECT_EQ(e.hitHeight, 28);
+  EXPECT_EQ(e.hoverEnabled, 0);
+  EXPECT_EQ(e.visible, 0);
+  EXPECT_EQ(e.positionMotion.active, 0);
+  EXPECT_FLOAT_EQ(e.scale.y, 1.0f);
+  EXPECT_EQ(e.colour, (Colour{1, 1, 1, 1}));
+  EXPECT_TRUE(e.textureName.empty());
+}
+
+TEST(Motion, NonPositiveDurationNeverCompletes) {
+  Element e = Visible();
+  e.StartScaleMotion(0, 1, 1, 3, 1, 1, -1.0f);
+  EXPECT_EQ(e.AdvanceMotion(0.05f), kMotionNone);
+  EXPECT_FLOAT_EQ(e.scale.x, 1.0f);
+}
+
+}  // namespace
