@@ -36,4 +36,8 @@ class ISystem {
   virtual bool ReadWholeFile(const std::wstring& name, std::vector<uint8_t>& bytes) const = 0;
 };
 
+// Stores the process arguments that GetCommandLine() of the real system rebuilds. Call it from
+// main() before the framework reads the command line.
+void SetCommandLineArgs(int argc, char** argv);
+
 }  // namespace plat

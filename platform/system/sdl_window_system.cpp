@@ -1,0 +1,417 @@
+#include "platform/system/sdl_window_system.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "platform/system/sdl_handle.h"
+#include "platform/system/text.h"
+
+namespace plat {
+
+namespace {
+
+// The classic arrow, 12×19 in a 32×32 cell, hot spot at its tip.
+constexpr uint32_t kArrowMask[32] = {
+    0x7FFFFFFF, 0x3FFFFFFF, 0x1FFFFFFF, 0x0FFFFFFF, 0x07FFFFFF, 0x03FFFFFF, 0x01FFFFFF, 0x00FFFFFF,
+    0x007FFFFF, 0x003FFFFF, 0x001FFFFF, 0x000FFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x187FFFFF, 0x387FFFFF,
+    0x7C3FFFFF, 0xFC3FFFFF, 0xFE7FFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
+    0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF,
+};
+constexpr uint32_t kArrowImage[32] = {
+    0x00000000, 0x00000000, 0x40000000, 0x60000000, 0x70000000, 0x78000000, 0x7C000000, 0x7E000000,
+    0x7F000000, 0x7F800000, 0x7FC00000, 0x7E000000, 0x76000000, 0x66000000, 0x43000000, 0x03000000,
+    0x01800000, 0x01800000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000,
+    0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000,
+};
+
+bool DriverHasGl() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+struct Borders {
+  int top = 0, left = 0, bottom = 0, right = 0;
+};
+
+Borders FrameBorders(SDL_Window* sw) {
+  Borders b;
+  if (sw == nullptr || (SDL_GetWindowFlags(sw) & SDL_WINDOW_BORDERLESS) != 0) return b;
+  // Unknown (no window manager, or not mapped yet) counts as no frame.
+  if (SDL_GetWindowBordersSize(sw, &b.top, &b.left, &b.bottom, &b.right) != 0) return Borders{};
+  return b;
+}
+
+Rect ToRect(const SDL_Rect& r) { return Rect{r.x, r.y, r.x + r.w, r.y + r.h}; }
+
+uint64_t EventTime(const SDL_Event& e, uint64_t now) {
+  // Event stamps are the low 32 bits of the same millisecond clock.
+  const uint32_t age = static_cast<uint32_t>(now) - e.common.timestamp;
+  return age <= now ? now - age : now;
+}
+
+}  // namespace
+
+class SdlWindowSystem::Facts final : public IWindowFacts {
+ public:
+  explicit Facts(const SdlWindowSystem& owner) : owner_(owner) {}
+
+  WindowFacts Find(uint32_t id) const override {
+    SDL_Window* sw = nullptr;
+    if (id == 0) {
+      if (owner_.windows_.size() == 1) sw = owner_.windows_.begin()->first;
+    } else {
+      sw = SDL_GetWindowFromID(id);
+      if (owner_.windows_.count(sw) == 0) sw = nullptr;
+    }
+    WindowFacts f;
+    if (sw == nullptr) return f;
+    f.window = ToWindowHandle(sw);
+    SDL_GetWindowPosition(sw, &f.clientX, &f.clientY);
+    SDL_GetWindowSize(sw, &f.clientWidth, &f.clientHeight);
+    const uint32_t flags = SDL_GetWindowFlags(sw);
+    f.minimized = (flags & SDL_WINDOW_MINIMIZED) != 0;
+    f.maximized = (flags & SDL_WINDOW_MAXIMIZED) != 0;
+    return f;
+  }
+
+  std::vector<WindowHandle> All() const override {
+    std::vector<WindowHandle> all;
+    for (const auto& [sw, record] : owner_.windows_) all.push_back(ToWindowHandle(sw));
+    return all;
+  }
+
+  uint16_t KeyModifiers() const override { return static_cast<uint16_t>(SDL_GetModState()); }
+
+ private:
+  const SdlWindowSystem& owner_;
+};
+
+SdlWindowSystem::~SdlWindowSystem() {
+  for (auto& [sw, record] : windows_) SDL_DestroyWindow(sw);
+}
+
+SDL_Window* SdlWindowSystem::Find(WindowHandle w) const {
+  SDL_Window* sw = ToSdlWindow(w);
+  return windows_.count(sw) != 0 ? sw : nullptr;
+}
+
+void SdlWindowSystem::NoteOwnChange(WindowHandle w) { translator_.NoteOwnChange(w, SDL_GetTicks64()); }
+
+WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, int y, int clientWidth,
+                                              int clientHeight, WindowProc proc) {
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return nullptr;
+  const std::string utf8 = WideToUtf8(title);
+  const int px = x == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
+  const int py = y == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
+  const int cw = std::max(1, clientWidth);
+  const int ch = std::max(1, clientHeight);
+  uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+  // The graphics devices draw with GL where a real display offers it.
+  if (DriverHasGl()) flags |= SDL_WINDOW_OPENGL;
+  SDL_Window* sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags);
+  if (sw == nullptr && (flags & SDL_WINDOW_OPENGL) != 0) {
+    sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags & ~SDL_WINDOW_OPENGL);
+  }
+  if (sw == nullptr) return nullptr;
+  windows_[sw] = WindowRecord{proc, false};
+  const WindowHandle w = ToWindowHandle(sw);
+  NoteOwnChange(w);
+  return w;
+}
+
+void SdlWindowSystem::DestroyAppWindow(WindowHandle w) {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr || windows_[sw].destroying) return;
+  windows_[sw].destroying = true;
+  SendMessage(w, WM_DESTROY, 0, 0);
+  SDL_DestroyWindow(sw);
+  windows_.erase(sw);
+  translator_.ForgetWindow(w);
+  // Messages still queued for the window have no one to go to.
+  std::erase_if(queue_, [w](const Msg& m) { return m.window == w; });
+}
+
+bool SdlWindowSystem::IsWindow(WindowHandle w) const { return Find(w) != nullptr; }
+
+void SdlWindowSystem::SetTitle(WindowHandle w, const std::wstring& title) {
+  if (SDL_Window* sw = Find(w)) SDL_SetWindowTitle(sw, WideToUtf8(title).c_str());
+}
+
+Rect SdlWindowSystem::GetClientRect(WindowHandle w) const {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr) return {};
+  int width = 0, height = 0;
+  SDL_GetWindowSize(sw, &width, &height);
+  return Rect{0, 0, width, height};
+}
+
+Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr) return {};
+  int x = 0, y = 0, width = 0, height = 0;
+  SDL_GetWindowPosition(sw, &x, &y);
+  SDL_GetWindowSize(sw, &width, &height);
+  const Borders b = FrameBorders(sw);
+  return Rect{x - b.left, y - b.top, x + width + b.right, y + height + b.bottom};
+}
+
+Rect SdlWindowSystem::AdjustWindowRect(WindowHandle w, const Rect& client) const {
+  const Borders b = FrameBorders(Find(w));
+  return Rect{client.left - b.left, client.top - b.top, client.right + b.right, client.bottom + b.bottom};
+}
+
+void SdlWindowSystem::SetWindowRect(WindowHandle w, const Rect& outer) {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr) return;
+  const Borders b = FrameBorders(sw);
+  NoteOwnChange(w);
+  SDL_SetWindowPosition(sw, outer.left + b.left, outer.top + b.top);
+  SDL_SetWindowSize(sw, std::max(1, outer.Width() - b.left - b.right),
+                    std::max(1, outer.Height() - b.top - b.bottom));
+}
+
+void SdlWindowSystem::SetClientSize(WindowHandle w, int width, int height) {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr) return;
+  NoteOwnChange(w);
+  SDL_SetWindowSize(sw, std::max(1, width), std::max(1, height));
+}
+
+void SdlWindowSystem::ShowWindow(WindowHandle w, ShowCommand cmd) {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr) return;
+  NoteOwnChange(w);
+  switch (cmd) {
+    case ShowCommand::Hide: SDL_HideWindow(sw); break;
+    case ShowCommand::Show: SDL_ShowWindow(sw); break;
+    case ShowCommand::Minimize: SDL_MinimizeWindow(sw); break;
+    case ShowCommand::Maximize: SDL_ShowWindow(sw); SDL_MaximizeWindow(sw); break;
+    case ShowCommand::Restore: SDL_ShowWindow(sw); SDL_RestoreWindow(sw); break;
+  }
+}
+
+bool SdlWindowSystem::IsVisible(WindowHandle w) const {
+  SDL_Window* sw = Find(w);
+  return sw != nullptr && (SDL_GetWindowFlags(sw) & SDL_WINDOW_SHOWN) != 0;
+}
+
+bool SdlWindowSystem::IsMinimized(WindowHandle w) const {
+  SDL_Window* sw = Find(w);
+  return sw != nullptr && (SDL_GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+bool SdlWindowSystem::IsMaximized(WindowHandle w) const {
+  SDL_Window* sw = Find(w);
+  return sw != nullptr && (SDL_GetWindowFlags(sw) & SDL_WINDOW_MAXIMIZED) != 0;
+}
+
+void SdlWindowSystem::SetBordered(WindowHandle w, bool bordered) {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr) return;
+  NoteOwnChange(w);
+  SDL_SetWindowBordered(sw, bordered ? SDL_TRUE : SDL_FALSE);
+}
+
+bool SdlWindowSystem::IsBordered(WindowHandle w) const {
+  SDL_Window* sw = Find(w);
+  return sw != nullptr && (SDL_GetWindowFlags(sw) & SDL_WINDOW_BORDERLESS) == 0;
+}
+
+void SdlWindowSystem::SetTopmost(WindowHandle w, bool topmost) {
+  if (SDL_Window* sw = Find(w)) SDL_SetWindowAlwaysOnTop(sw, topmost ? SDL_TRUE : SDL_FALSE);
+}
+
+bool SdlWindowSystem::IsTopmost(WindowHandle w) const {
+  SDL_Window* sw = Find(w);
+  return sw != nullptr && (SDL_GetWindowFlags(sw) & SDL_WINDOW_ALWAYS_ON_TOP) != 0;
+}
+
+bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const DisplayModeInfo* mode) {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr) return false;
+  NoteOwnChange(w);
+  if (!fullScreen) {
+    const bool ok = SDL_SetWindowFullscreen(sw, 0) == 0;
+    ClipCursor(w, false);
+    GrabKeyboard(w, false);
+    return ok;
+  }
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(sw));
+  SDL_DisplayMode want{};
+  if (SDL_GetDesktopDisplayMode(display, &want) != 0) return false;
+  if (mode != nullptr) {
+    want.w = static_cast<int>(mode->width);
+    want.h = static_cast<int>(mode->height);
+    want.refresh_rate = static_cast<int>(mode->refreshRate);
+    want.format = mode->bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+  }
+  SDL_DisplayMode chosen{};
+  if (SDL_GetClosestDisplayMode(display, &want, &chosen) == nullptr) chosen = want;
+  if (SDL_SetWindowDisplayMode(sw, &chosen) != 0) return false;
+  if (SDL_SetWindowFullscreen(sw, SDL_WINDOW_FULLSCREEN) != 0) return false;
+  ClipCursor(w, true);
+  GrabKeyboard(w, true);
+  return true;
+}
+
+std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes) {
+  std::vector<DisplayModeInfo> out;
+  for (const SDL_DisplayMode& m : modes) {
+    const int bits = SDL_BITSPERPIXEL(m.format);
+    DisplayModeInfo info;
+    if (bits == 24 || bits == 32) info.bitsPerPixel = 32;
+    else if (bits == 15 || bits == 16) info.bitsPerPixel = 16;
+    else continue;
+    if (m.w <= 0 || m.h <= 0) continue;
+    info.width = static_cast<uint32_t>(m.w);
+    info.height = static_cast<uint32_t>(m.h);
+    info.refreshRate = static_cast<uint32_t>(std::max(0, m.refresh_rate));
+    if (std::find(out.begin(), out.end(), info) == out.end()) out.push_back(info);
+  }
+  return out;
+}
+
+std::vector<DisplayInfo> SdlWindowSystem::GetDisplays() const {
+  std::vector<DisplayInfo> displays;
+  const int count = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < count; ++i) {
+    DisplayInfo d;
+    if (const char* name = SDL_GetDisplayName(i)) d.name = name;
+    SDL_Rect r{};
+    if (SDL_GetDisplayBounds(i, &r) == 0) d.bounds = ToRect(r);
+    d.workArea = SDL_GetDisplayUsableBounds(i, &r) == 0 ? ToRect(r) : d.bounds;
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDesktopDisplayMode(i, &desktop) == 0) {
+      const auto converted = ModesFromSdl({desktop});
+      if (!converted.empty()) d.desktopMode = converted.front();
+    }
+    std::vector<SDL_DisplayMode> sdlModes;
+    const int modeCount = SDL_GetNumDisplayModes(i);
+    for (int m = 0; m < modeCount; ++m) {
+      SDL_DisplayMode mode{};
+      if (SDL_GetDisplayMode(i, m, &mode) == 0) sdlModes.push_back(mode);
+    }
+    d.modes = ModesFromSdl(sdlModes);
+    if (d.modes.empty() && d.desktopMode.width != 0) d.modes.push_back(d.desktopMode);
+    displays.push_back(std::move(d));
+  }
+  return displays;
+}
+
+int SdlWindowSystem::GetWindowDisplay(WindowHandle w) const {
+  SDL_Window* sw = Find(w);
+  return sw != nullptr ? std::max(0, SDL_GetWindowDisplayIndex(sw)) : 0;
+}
+
+void SdlWindowSystem::Pump() {
+  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
+  SDL_PumpEvents();
+  const Facts facts(*this);
+  std::vector<Msg> produced;
+  SDL_Event e;
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    translator_.Translate(e, facts, EventTime(e, SDL_GetTicks64()), produced);
+  }
+  translator_.Poll(SDL_GetTicks64(), produced);
+  queue_.insert(queue_.end(), produced.begin(), produced.end());
+}
+
+bool SdlWindowSystem::PeekMessage(Msg& out) {
+  if (queue_.empty()) Pump();
+  if (!queue_.empty()) {
+    out = queue_.front();
+    queue_.pop_front();
+    return true;
+  }
+  // The quit message comes once everything before it has been handled.
+  if (quitPosted_) {
+    quitPosted_ = false;
+    out = Msg{nullptr, WM_QUIT, static_cast<WPARAM>(quitCode_), 0};
+    return true;
+  }
+  return false;
+}
+
+void SdlWindowSystem::PostMessage(const Msg& msg) {
+  if (msg.message == WM_QUIT) {
+    PostQuitMessage(static_cast<int>(msg.wParam));
+    return;
+  }
+  if (msg.window != nullptr && Find(msg.window) == nullptr) return;
+  queue_.push_back(msg);
+}
+
+void SdlWindowSystem::PostQuitMessage(int exitCode) {
+  quitPosted_ = true;
+  quitCode_ = exitCode;
+}
+
+LRESULT SdlWindowSystem::SendMessage(WindowHandle w, uint32_t message, WPARAM wParam, LPARAM lParam) {
+  SDL_Window* sw = Find(w);
+  if (sw == nullptr) return 0;
+  const WindowProc proc = windows_[sw].proc;
+  if (proc == nullptr) return DefWindowProc(w, message, wParam, lParam);
+  return proc(w, message, wParam, lParam);
+}
+
+LRESULT SdlWindowSystem::DispatchMessage(const Msg& msg) {
+  if (msg.window == nullptr) return 0;
+  return SendMessage(msg.window, msg.message, msg.wParam, msg.lParam);
+}
+
+LRESULT SdlWindowSystem::DefWindowProc(WindowHandle w, uint32_t message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_CLOSE:
+      DestroyAppWindow(w);
+      return 0;
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4) SendMessage(w, WM_CLOSE, 0, 0);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void SdlWindowSystem::ClipCursor(WindowHandle w, bool confine) {
+  if (SDL_Window* sw = Find(w)) SDL_SetWindowMouseGrab(sw, confine ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlWindowSystem::GrabKeyboard(WindowHandle w, bool grab) {
+  if (SDL_Window* sw = Find(w)) SDL_SetWindowKeyboardGrab(sw, grab ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlWindowSystem::ShowSystemCursor(bool show) {
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlWindowSystem::GetCursorPos(int& x, int& y) const {
+  x = 0;
+  y = 0;
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_GetGlobalMouseState(&x, &y);
+}
+
+CursorImage CursorFromMasks(const uint32_t* maskRows, const uint32_t* imageRows, int width, int height,
+                            int hotX, int hotY) {
+  CursorImage c;
+  c.width = std::clamp(width, 0, 32);
+  c.height = std::max(0, height);
+  c.hotX = std::clamp(hotX, 0, std::max(0, c.width - 1));
+  c.hotY = std::clamp(hotY, 0, std::max(0, c.height - 1));
+  c.argb.assign(static_cast<size_t>(c.width) * static_cast<size_t>(c.height), 0);
+  for (int y = 0; y < c.height; ++y) {
+    for (int x = 0; x < c.width; ++x) {
+      const uint32_t bit = 0x80000000u >> x;
+      if (maskRows[y] & bit) continue;  // transparent
+      c.argb[static_cast<size_t>(y) * static_cast<size_t>(c.width) + static_cast<size_t>(x)] =
+          (imageRows[y] & bit) ? 0xFFFFFFFFu : 0xFF000000u;
+    }
+  }
+  return c;
+}
+
+CursorImage SdlWindowSystem::GetArrowCursorImage() const {
+  return CursorFromMasks(kArrowMask, kArrowImage, 32, 32, 0, 0);
+}
+
+}  // namespace plat

@@ -1,0 +1,86 @@
+#pragma once
+// The application window and its message queue on SDL2.
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+
+#include "platform/system/event_translator.h"
+#include "platform/system/window_system.h"
+
+namespace plat {
+
+class SdlWindowSystem final : public IWindowSystem {
+ public:
+  SdlWindowSystem() = default;
+  ~SdlWindowSystem() override;
+  SdlWindowSystem(const SdlWindowSystem&) = delete;
+  SdlWindowSystem& operator=(const SdlWindowSystem&) = delete;
+
+  WindowHandle CreateAppWindow(const std::wstring& title, int x, int y, int clientWidth,
+                               int clientHeight, WindowProc proc) override;
+  void DestroyAppWindow(WindowHandle w) override;
+  bool IsWindow(WindowHandle w) const override;
+  void SetTitle(WindowHandle w, const std::wstring& title) override;
+
+  Rect GetClientRect(WindowHandle w) const override;
+  Rect GetWindowRect(WindowHandle w) const override;
+  Rect AdjustWindowRect(WindowHandle w, const Rect& client) const override;
+  void SetWindowRect(WindowHandle w, const Rect& outer) override;
+  void SetClientSize(WindowHandle w, int width, int height) override;
+
+  void ShowWindow(WindowHandle w, ShowCommand cmd) override;
+  bool IsVisible(WindowHandle w) const override;
+  bool IsMinimized(WindowHandle w) const override;
+  bool IsMaximized(WindowHandle w) const override;
+  void SetBordered(WindowHandle w, bool bordered) override;
+  bool IsBordered(WindowHandle w) const override;
+  void SetTopmost(WindowHandle w, bool topmost) override;
+  bool IsTopmost(WindowHandle w) const override;
+  bool SetFullScreen(WindowHandle w, bool fullScreen, const DisplayModeInfo* mode) override;
+
+  std::vector<DisplayInfo> GetDisplays() const override;
+  int GetWindowDisplay(WindowHandle w) const override;
+
+  bool PeekMessage(Msg& out) override;
+  void PostMessage(const Msg& msg) override;
+  void PostQuitMessage(int exitCode) override;
+  LRESULT SendMessage(WindowHandle w, uint32_t message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT DispatchMessage(const Msg& msg) override;
+  LRESULT DefWindowProc(WindowHandle w, uint32_t message, WPARAM wParam, LPARAM lParam) override;
+
+  void ClipCursor(WindowHandle w, bool confine) override;
+  void GrabKeyboard(WindowHandle w, bool grab) override;
+  void ShowSystemCursor(bool show) override;
+  void GetCursorPos(int& x, int& y) const override;
+  CursorImage GetArrowCursorImage() const override;
+
+ private:
+  struct WindowRecord {
+    WindowProc proc = nullptr;
+    bool destroying = false;
+  };
+  class Facts;
+
+  SDL_Window* Find(WindowHandle w) const;  // null unless it is one of ours
+  void Pump();
+  void NoteOwnChange(WindowHandle w);
+
+  std::map<SDL_Window*, WindowRecord> windows_;
+  std::deque<Msg> queue_;
+  bool quitPosted_ = false;
+  int quitCode_ = 0;
+  EventTranslator translator_;
+};
+
+// A two-colour cursor as 32-pixel rows, leftmost pixel in the top bit: where the mask bit is set
+// the pixel is transparent; elsewhere the image bit picks white (1) or black (0).
+CursorImage CursorFromMasks(const uint32_t* maskRows, const uint32_t* imageRows, int width, int height,
+                            int hotX, int hotY);
+
+// Display modes as the framework counts them: 8-bit-per-channel modes as 32, 5/6-bit ones as 16,
+// others dropped, duplicates removed, order kept.
+std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes);
+
+}  // namespace plat
