@@ -1,0 +1,185 @@
+// The lunge, recoil and impact timelines of an attack, frame by frame at 20 frames a second.
+#include <algorithm>
+#include <cmath>
+
+#include "tests/battle/battle_fixture.h"
+
+namespace {
+
+using battletest::BattleTest;
+using battletest::FindId;
+using battletest::OfKind;
+
+struct Frame {
+  double t = 0;
+  float lungeX = NAN, recoilX = NAN;
+  int impactCell = -1;
+  int32_t openMenu = 0;
+};
+
+class EffectTest : public BattleTest {
+ protected:
+  // Player monster 7 on position 0 attacks the first target; frames run until the action ends.
+  void Attack() {
+    battle.Summon(elements, kPlayer, 0, state);
+    battle.OnBarFull(elements, 301, state);
+    Click(kIdCommandRow0);
+    system.writes.clear();
+    Click(kIdSelectRow0);
+  }
+  std::vector<Frame> Play() {
+    std::vector<Frame> frames;
+    for (int i = 1; i <= 100 && state.openMenu != 0; ++i) {
+      battle.FrameMove(elements, 0.05f, state);
+      Purge(elements);
+      Frame f;
+      f.t = 0.05 * i;
+      f.openMenu = state.openMenu;
+      if (auto l = OfKind(elements, kKindLunge); !l.empty()) f.lungeX = l[0]->position.x;
+      if (auto r = OfKind(elements, kKindRecoil); !r.empty()) f.recoilX = r[0]->position.x;
+      if (auto m = OfKind(elements, kKindImpact); !m.empty()) f.impactCell = m[0]->cell;
+      frames.push_back(f);
+    }
+    return frames;
+  }
+  // Time of the first frame that satisfies `pred`, or -1.
+  template <typename Pred>
+  static double FirstTime(const std::vector<Frame>& frames, Pred pred) {
+    for (const Frame& f : frames)
+      if (pred(f)) return f.t;
+    return -1;
+  }
+  size_t Called() const {
+    const auto lines = BattleLines();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), L"called"));
+  }
+};
+
+TEST_F(EffectTest, StartCopiesTheSpritesAndHidesThem) {
+  state.enemy.field[0] = 7;
+  state.enemyVitals.fieldHp[0] = 999;
+  battle.AddMonsterSprite(elements, kIdEnemyField0, 7);
+  Attack();
+  auto lunge = OfKind(elements, kKindLunge);
+  auto recoil = OfKind(elements, kKindRecoil);
+  auto impact = OfKind(elements, kKindImpact);
+  ASSERT_EQ(lunge.size(), 1u);
+  ASSERT_EQ(recoil.size(), 1u);
+  ASSERT_EQ(impact.size(), 1u);
+  EXPECT_EQ(lunge[0]->id, 501);
+  EXPECT_EQ(lunge[0]->cell, 7);
+  EXPECT_FLOAT_EQ(lunge[0]->position.x, 360);
+  EXPECT_FLOAT_EQ(lunge[0]->position.y, 240);
+  EXPECT_FLOAT_EQ(lunge[0]->position.z, 0.12f);
+  EXPECT_FLOAT_EQ(lunge[0]->positionMotion.to.x, 320);
+  EXPECT_EQ(recoil[0]->id, 511);
+  EXPECT_FLOAT_EQ(recoil[0]->position.x, 216);
+  EXPECT_FLOAT_EQ(recoil[0]->orientation.y, 1.0f);
+  EXPECT_EQ(impact[0]->id, 0);
+  EXPECT_EQ(impact[0]->textureName, kTexBattleAnimation);
+  EXPECT_EQ(impact[0]->cell, 3);
+  EXPECT_FLOAT_EQ(impact[0]->position.z, 0.11f);
+  EXPECT_FLOAT_EQ(impact[0]->orientation.y, 0.0f);
+  // The own sprites (earlier in the list) are hidden, not the copies.
+  EXPECT_EQ(FindId(elements, 501)->kind, kKindSprite);
+  EXPECT_EQ(FindId(elements, 501)->visible, 0);
+  EXPECT_EQ(FindId(elements, 511)->visible, 0);
+
+  Play();
+  EXPECT_EQ(FindId(elements, 501)->visible, 1);
+  EXPECT_EQ(FindId(elements, 501)->kind, kKindSprite);
+  EXPECT_EQ(FindId(elements, 511)->visible, 1);
+  EXPECT_TRUE(OfKind(elements, kKindLunge).empty());
+  EXPECT_TRUE(OfKind(elements, kKindRecoil).empty());
+  EXPECT_TRUE(OfKind(elements, kKindImpact).empty());
+}
+
+TEST_F(EffectTest, TimelineAgainstTheEnemyAvatar) {
+  Attack();
+  const auto frames = Play();
+  ASSERT_FALSE(frames.empty());
+  // Lunge: out to 320 in one second, back in another; its return ends the action.
+  EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.lungeX == 320.0f; }), 1.0, 0.11);
+  const double end = frames.back().t;
+  EXPECT_EQ(frames.back().openMenu, 0);
+  EXPECT_NEAR(end, 2.0, 0.16);
+  // Impact over the avatar: cell 3 for a second, then 2 and 1 for a tenth each.
+  EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.impactCell == 2; }), 1.0, 0.11);
+  EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.impactCell == 1; }), 1.1, 0.16);
+  // Recoil: held a second at 16, out to 6 by 1.5 s, back towards 16.
+  EXPECT_LT(FirstTime(frames, [](const Frame& f) { return f.recoilX < 16.0f; }), 1.11);
+  EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.recoilX == 6.0f; }), 1.5, 0.16);
+  EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const Frame& f) { return f.t < 1.0 && f.recoilX != 16.0f; }),
+            0);
+  EXPECT_EQ(Called(), 2u);  // the two later impact phases
+  EXPECT_EQ(state.enemyVitals.life, 2000 - 57);
+  EXPECT_EQ(FindId(elements, kIdEnemyAvatar)->visible, 1);
+}
+
+TEST_F(EffectTest, TimelineAgainstAnEnemyMonster) {
+  state.enemy.field[0] = 7;
+  state.enemyVitals.fieldHp[0] = 999;
+  battle.AddMonsterSprite(elements, kIdEnemyField0, 7);
+  Attack();
+  const auto frames = Play();
+  EXPECT_NEAR(frames.back().t, 2.0, 0.16);
+  // Impact cells 2 and 1 last half a second each over a monster.
+  EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.impactCell == 2; }), 1.0, 0.11);
+  EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.impactCell == 1; }), 1.5, 0.16);
+  EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.recoilX == 196.0f; }), 1.5, 0.16);
+  EXPECT_EQ(Called(), 2u);
+  EXPECT_EQ(state.enemy.field[0], 7);  // 999 - 57 survives
+}
+
+TEST_F(EffectTest, MonsterZeroTargetKeepsItsFirstPhaseButTheAttackEnds) {
+  state.enemy.field[0] = 0;
+  state.enemyVitals.fieldHp[0] = 999;
+  battle.AddMonsterSprite(elements, kIdEnemyField0, 0);
+  Attack();
+  EXPECT_EQ(state.strikes[0].targetId, 511);
+  EXPECT_EQ(state.strikes[0].targetCell, 0);
+  const auto frames = Play();
+  EXPECT_NEAR(frames.back().t, 2.0, 0.16);
+  EXPECT_EQ(FirstTime(frames, [](const Frame& f) { return f.impactCell != 3 && f.impactCell != -1; }), -1);
+  EXPECT_EQ(FirstTime(frames, [](const Frame& f) { return !std::isnan(f.recoilX) && f.recoilX != 216.0f; }), -1);
+  EXPECT_EQ(Called(), 0u);
+  EXPECT_EQ(FindId(elements, kIdEnemyField0)->visible, 1);
+}
+
+TEST_F(EffectTest, PhaseTablesForEveryTarget) {
+  BattleState s;
+  struct Expect {
+    int32_t id;
+    float home, out, y, turned;
+  };
+  for (Expect e : {Expect{500, 560, 570, 310, 0}, Expect{502, 360, 380, 310, 0}, Expect{510, 16, 6, 310, 1},
+                   Expect{513, 216, 196, 380, 1}}) {
+    s.strikes[0].targetId = e.id;
+    s.strikes[0].phase = -1;
+    const EffectPhase hold = Battle::RecoilStep(s, 0);
+    const EffectPhase out = Battle::RecoilStep(s, 0);
+    const EffectPhase back = Battle::RecoilStep(s, 0);
+    EXPECT_EQ(s.strikes[0].phase, 0);
+    EXPECT_FLOAT_EQ(hold.start.x, e.home);
+    EXPECT_FLOAT_EQ(hold.end.x, e.home);
+    EXPECT_FLOAT_EQ(hold.duration, 1.0f);
+    EXPECT_FLOAT_EQ(out.end.x, e.out);
+    EXPECT_FLOAT_EQ(out.duration, 0.5f);
+    EXPECT_FLOAT_EQ(back.start.x, e.out);
+    EXPECT_FLOAT_EQ(back.end.x, e.home);
+    EXPECT_FLOAT_EQ(back.start.y, e.y);
+    EXPECT_FLOAT_EQ(back.orientation.y, e.turned);
+  }
+  for (int32_t actor : {503, 512}) {
+    s.action.actorId = actor;
+    s.action.lungePhase = -1;
+    const EffectPhase out = Battle::LungeStep(s);
+    const EffectPhase back = Battle::LungeStep(s);
+    EXPECT_EQ(s.action.lungePhase, 0);
+    EXPECT_FLOAT_EQ(out.end.x - out.start.x, actor == 503 ? -40.0f : 40.0f);
+    EXPECT_FLOAT_EQ(back.end.x, out.start.x);
+    EXPECT_FLOAT_EQ(out.start.y, actor == 503 ? 380.0f : 310.0f);
+  }
+}
+
+}  // namespace
