@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/graphics/font_face.h"
 #include "tests/font/recording_device.h"
 
 using namespace plat;
@@ -300,6 +301,24 @@ TEST(FontFaces, HeightSelectsTheCharacterOrTheCellHeight) {
   const int h32 = large->DrawText(nullptr, L"A", -1, &r, DT_NOCLIP, 0xFFFFFFFFu);
   EXPECT_NEAR(h32, 2 * h16, 2);
   EXPECT_NEAR(cell->DrawText(nullptr, L"A", -1, &r, DT_NOCLIP, 0xFFFFFFFFu), 21, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FontFaces, TheGameAsksForTheGothicOnlyByItsName) {
+  auto gothic = FontFace::Open("MS Gothic", -16, 700);
+  auto ipa = FontFace::Open("IPAGothic", -16, 400);
+  auto unknown = FontFace::Open("No Such Face", -16, 700);
+  auto sans = FontFace::Open("sans-serif", -16, 700);
+  ASSERT_TRUE(gothic && ipa && unknown && sans);
+  // Unknown names get the system's sans, not the gothic the system lists among its fallbacks.
+  EXPECT_EQ(unknown->FamilyName(), sans->FamilyName());
+  if (ipa->FamilyName() != "IPAGothic") GTEST_SKIP() << "IPAGothic is not installed";
+  EXPECT_EQ(gothic->FamilyName(), "IPAGothic");
+  EXPECT_TRUE(gothic->Emboldened());  // it has no bold face of its own
+  EXPECT_EQ(gothic->LineHeight(), 16);  // one em, as the name's metrics promise
 }
 
 }  // namespace
