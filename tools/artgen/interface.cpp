@@ -221,11 +221,6 @@ void PaintHilite(cairo_t* cr, bool lit) {
   Stroke(cr, pal::ink, 1.6);
   RoundRectPath(cr, 2.5, 3, 103, 22, 4);
   Stroke(cr, pal::white, 1, 0.65);
-  // A pointer on the left, where the row starts.
-  PolyPath(cr, {{3, 9}, {8, 14}, {3, 19}});
-  SetColour(cr, pal::white);
-  cairo_fill_preserve(cr);
-  Stroke(cr, pal::ink, 1);
 }
 
 void PaintBarFill(cairo_t* cr) {

@@ -278,12 +278,12 @@ void Background(cairo_t* cr, int w, int h) {
 
 Surface ContactSheet(const Font& font, const std::vector<Sheet>& sheets) {
   // Where each sheet goes (in the order of `sheets`).
-  const double at[8][2] = {{20, 34}, {20, 208}, {20, 318}, {20, 428}, {20, 530}, {306, 34}, {592, 34}, {750, 34}};
+  const double at[8][2] = {{36, 34}, {36, 208}, {36, 318}, {36, 428}, {36, 530}, {332, 34}, {628, 34}, {830, 34}};
   const int order[8] = {0, 5, 7, 4, 1, 6, 3, 2};
-  Surface s = NewSurface(1026, 760);
+  Surface s = NewSurface(1106, 760);
   Context c = NewContext(s);
   cairo_t* cr = c.get();
-  Background(cr, 1026, 760);
+  Background(cr, 1106, 760);
   for (int k = 0; k < 8; ++k) {
     const Sheet& sheet = sheets[order[k]];
     const double x = at[k][0], y = at[k][1];
@@ -302,7 +302,12 @@ Surface ContactSheet(const Font& font, const std::vector<Sheet>& sheets) {
       SetColour(cr, pal::white, 0.3);
       cairo_set_line_width(cr, 1);
       cairo_stroke(cr);
-      font.Draw(cr, std::to_string(cell), cx + 3, cy + 11, 10, pal::gold, pal::ink);
+      // Numbers of one-column sheets stand left of the image, so they hide nothing.
+      const std::string number = std::to_string(cell);
+      if (columns == 1)
+        font.Draw(cr, number, cx - 4 - font.Width(cr, number, 12), cy + 14, 12, pal::gold, pal::ink);
+      else
+        font.Draw(cr, number, cx + 3, cy + 11, 10, pal::gold, pal::ink);
     }
   }
   return s;
@@ -358,7 +363,7 @@ Surface Preview(const std::vector<Sheet>& sh) {
 }
 
 int Run(const std::filesystem::path& root, const std::string& previewPath) {
-  const Font font((root / "platform/graphics/fonts.conf").string());
+  const Font font(std::filesystem::absolute(root / "platform/graphics/fonts.conf").string());
   ChooseTextSize(font);
   std::printf("artgen: text in %s at %.1f px\n", font.Description().c_str(), kTextSize);
   std::vector<Sheet> sheets;

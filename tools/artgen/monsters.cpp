@@ -149,9 +149,15 @@ void Mushroom(cairo_t* cr) {
   Poly(cr, {{28, 38}, {30.5, 38}, {30.5, 43}, {28, 43}}, pal::ink, pal::ink, pal::ink, 0, 0, 1, 1, 0.8);
   Dot(cr, 21.3, 39, 0.7, pal::white);
   Dot(cr, 28.8, 39, 0.7, pal::white);
-  EllipsePath(cr, 25, 47, 2.2, 1.8);
+  // A small open smile.
+  cairo_move_to(cr, 22.5, 46);
+  cairo_curve_to(cr, 23.5, 49.5, 27, 49.5, 28, 46);
+  cairo_close_path(cr);
   SetColour(cr, pal::plum);
-  cairo_fill(cr);
+  cairo_fill_preserve(cr);
+  SetColour(cr, pal::ink);
+  cairo_set_line_width(cr, 1.1);
+  cairo_stroke(cr);
   Dot(cr, 18.5, 45, 1.8, pal::red, 0.35);
   Dot(cr, 33, 45, 1.8, pal::red, 0.35);
   // Cap, its shadowed rim and white spots.
@@ -224,18 +230,19 @@ void Summoner(cairo_t* cr) {
   Shape(cr, {{24, 23}, {19, 29}, {14, 33}, {16, 38}, {23, 35}, {29, 28}}, robeL, robe, robeD, 14, 23, 28, 38,
         1.8);
   Shape(cr, {{10, 31}, {15, 30}, {16, 35}, {11, 36}}, skinL, skin, skinD, 10, 30, 16, 36, 1.4);
-  // Hood and face.
-  Shape(cr, {{18, 18}, {21, 9}, {29, 3}, {36, 5}, {40, 13}, {40, 22}, {33, 25}, {23, 25}}, robeL, robe, robeD,
-        20, 3, 40, 25);
-  Shape(cr, {{18.5, 13.5}, {23, 10}, {28, 13}, {28, 21}, {24, 24}, {19, 22}}, skinL, skin, skinD, 18, 10, 28,
-        24, 1.4);
-  EllipsePath(cr, 26, 16, 4, 7);
-  SetColour(cr, pal::navy, 0.45);
+  // Hood with the face in its opening, a white beard and gold trim on the rim.
+  Shape(cr, {{15, 22}, {17, 12}, {24, 4}, {33, 2}, {40, 9}, {41, 22}, {34, 26}, {22, 27}}, robeL, robe, robeD,
+        18, 3, 40, 27);
+  Shape(cr, {{19.5, 14}, {24, 10.5}, {29.5, 12.5}, {29.5, 21}, {25, 24}, {20, 22}}, skinL, skin, skinD, 19, 10,
+        30, 24, 1.4);
+  EllipsePath(cr, 28, 13, 5, 6);
+  SetColour(cr, pal::navy, 0.5);
   cairo_fill(cr);
-  Dot(cr, 21.2, 16, 1.2, pal::ink);
-  Dot(cr, 24.8, 16.2, 1.1, pal::ink);
-  Line(cr, {{21, 20.5}, {23, 20.8}}, pal::plum, 1.1);
-  Line(cr, {{19, 20}, {21, 10.5}, {28, 5.5}}, pal::gold, 1.6);
+  Dot(cr, 22.2, 16, 1.2, pal::ink);
+  Dot(cr, 26, 16.2, 1.1, pal::ink);
+  Shape(cr, {{19, 19.5}, {24, 21}, {29, 19.5}, {28.5, 25}, {25, 31}, {21.5, 27}}, pal::white, pal::white,
+        pal::silver, 19, 19, 29, 31, 1.4);
+  Line(cr, {{16, 22}, {17.5, 12.5}, {24, 4.5}}, pal::gold, 1.6);
   Gloss(cr, 32, 9, 4, 3, 0.4);
   // Crystal orb on the staff.
   Orb(cr, 10.7, 11, 5, pal::cyan, pal::sky);
@@ -263,10 +270,6 @@ void Ghost(cairo_t* cr) {
         {{13, 34}, {14, 20}, {21, 10}, {31, 7}, {41, 11}, {46, 22}, {47, 33}, {52, 41}, {60, 48}, {53, 51},
          {47, 49}, {43, 54}, {37, 51}, {31, 55}, {26, 50}, {19, 52}, {17, 44}},
         pal::white, Mix(pal::white, pal::silver, 0.6), pal::slate, 18, 10, 48, 56);
-  // Inner chill.
-  EllipsePath(cr, 38, 36, 8, 11);
-  SetColour(cr, pal::sky, 0.22);
-  cairo_fill(cr);
   Gloss(cr, 25, 14, 7, 4, 0.9);
   // Hollow eyes and a wailing mouth.
   EllipsePath(cr, 20, 23, 2.6, 4);
@@ -285,31 +288,41 @@ void Ghost(cairo_t* cr) {
 }
 
 void IceWolf(cairo_t* cr) {
-  GroundShadow(cr, 31, 58, 24);
+  GroundShadow(cr, 32, 58, 24);
   const Rgb L = pal::white, M = Mix(pal::silver, pal::sky, 0.35), D = pal::navy;
-  const Rgb legD = Mix(pal::slate, pal::navy, 0.5);
+  const Rgb farL = pal::silver, farM = pal::slate, farD = Mix(pal::slate, pal::navy, 0.6);
   // Far legs.
-  Shape(cr, {{22, 42}, {26, 42}, {25, 54}, {27, 58.5}, {21, 58.5}, {21, 52}}, pal::silver, pal::slate, legD,
-        21, 42, 27, 58, 1.6);
-  Shape(cr, {{44, 42}, {49, 42}, {51, 52}, {53, 58.5}, {47, 58.5}, {46, 51}}, pal::silver, pal::slate, legD,
-        44, 42, 53, 58, 1.6);
-  // Bushy tail.
-  Shape(cr, {{47, 34}, {54, 26}, {60, 19}, {62, 26}, {59, 35}, {52, 40}}, L, M, D, 50, 19, 62, 40);
+  Shape(cr, {{24, 42}, {28, 42}, {27, 52}, {29, 57}, {23, 57.5}, {23, 51}}, farL, farM, farD, 23, 42, 29, 58,
+        1.6);
+  Shape(cr, {{45, 42}, {50, 42}, {51, 51}, {54, 57.5}, {47, 57.5}, {47, 50}}, farL, farM, farD, 45, 42, 54, 58,
+        1.6);
+  // Bushy tail raised behind.
+  Shape(cr, {{47, 37}, {52, 29}, {57, 19}, {63, 20}, {62, 30}, {57, 38}, {50, 42}}, L, M, D, 50, 19, 63, 42);
+  Line(cr, {{55, 33}, {59, 25}}, M, 1.2, 0.9);
   // Body.
-  Shape(cr, {{16, 31}, {28, 28}, {42, 28}, {52, 33}, {53, 42}, {45, 47}, {30, 47}, {18, 44}}, L, M, D, 22, 27,
+  Shape(cr, {{16, 32}, {28, 30}, {42, 30}, {51, 34}, {52, 42}, {45, 47}, {30, 47}, {18, 45}}, L, M, D, 22, 29,
         50, 48);
   // Frost mane along the back.
-  Poly(cr, {{20, 29}, {24, 20}, {27, 28}, {30, 19}, {33, 27}, {37, 21}, {38, 28}, {42, 23}, {43, 30}},
-       pal::white, pal::cyan, pal::sky, 24, 19, 40, 30, 1.5);
-  // Near legs.
-  Shape(cr, {{17, 40}, {23, 40}, {23, 53}, {25, 58.5}, {16, 58.5}, {17, 52}}, L, M, D, 16, 40, 24, 58, 1.7);
-  Shape(cr, {{39, 41}, {45, 40}, {47, 51}, {49, 58.5}, {41, 58.5}, {41, 51}}, L, M, D, 39, 40, 49, 58, 1.7);
+  Poly(cr, {{22, 31}, {25, 22}, {28, 30}, {31, 21}, {34, 29.5}, {38, 23}, {39, 30}, {43, 25}, {44, 31.5}},
+       pal::white, pal::cyan, pal::sky, 24, 21, 40, 31, 1.5);
+  // Near legs: a strong haunch behind, a straight foreleg in front, pale paws.
+  Shape(cr, {{37, 37}, {47, 36}, {50, 44}, {47, 51}, {49, 57.5}, {41, 58}, {41, 50}, {37, 44}}, L, M, D, 37,
+        36, 50, 58, 1.8);
+  Shape(cr, {{16, 39}, {24, 39}, {23, 50}, {25, 57.5}, {16, 58}, {17, 50}}, L, M, D, 16, 39, 25, 58, 1.8);
+  EllipsePath(cr, 20, 56.5, 4, 1.8);
+  EllipsePath(cr, 44.5, 56.5, 4, 1.8);
+  SetColour(cr, pal::white, 0.7);
+  cairo_fill(cr);
+  // Chest ruff.
+  Poly(cr, {{14, 30}, {21, 32}, {19, 35}, {23, 37}, {18, 40}, {19, 44}, {13, 39}, {11, 34}}, pal::white,
+       pal::white, pal::silver, 11, 30, 23, 44, 1.5);
   // Head with a long snout to the left.
-  Shape(cr, {{12, 17}, {20, 14}, {27, 19}, {28, 29}, {22, 35}, {14, 35}, {5, 31}, {2, 27}, {6, 23}}, L, M, D,
-        8, 14, 28, 36);
+  Shape(cr, {{12, 17}, {20, 14}, {27, 19}, {28, 28}, {22, 34}, {14, 34}, {5, 31}, {2, 27}, {6, 23}}, L, M, D,
+        8, 14, 28, 35);
   // Ears.
-  Poly(cr, {{15, 17}, {16, 6}, {22, 15}}, L, M, D, 15, 6, 22, 17, 1.6);
+  Poly(cr, {{14, 17}, {15, 6}, {21, 15}}, L, M, D, 14, 6, 21, 17, 1.6);
   Poly(cr, {{20, 16}, {25, 7}, {27, 19}}, M, M, D, 20, 7, 27, 19, 1.6);
+  Poly(cr, {{16, 14}, {16.5, 9.5}, {19, 14}}, pal::red, pal::red, pal::plum, 16, 9, 19, 14, 0);
   // Nose, eye, jaw and fang.
   Dot(cr, 3.5, 26.6, 2, pal::ink);
   Poly(cr, {{11, 22}, {17, 21}, {15, 24}}, pal::cyan, pal::cyan, pal::sky, 11, 21, 17, 24, 1.2);
@@ -317,7 +330,7 @@ void IceWolf(cairo_t* cr) {
   Line(cr, {{4, 30}, {10, 31.5}, {17, 31}}, pal::ink, 1.3);
   Poly(cr, {{7, 30.6}, {9, 30.9}, {8, 33.5}}, pal::white, pal::white, pal::silver, 7, 30, 9, 33, 0.8);
   Gloss(cr, 15, 19, 5, 2.5, 0.6);
-  Gloss(cr, 30, 32, 9, 2.5, 0.35);
+  Gloss(cr, 32, 34, 9, 2.5, 0.35);
 }
 
 void Drake(cairo_t* cr) {
@@ -336,21 +349,23 @@ void Drake(cairo_t* cr) {
   Line(cr, {{36, 26}, {46, 12}, {61, 5}}, pal::ink, 1.2, 0.75);
   Line(cr, {{38, 28}, {50, 18}, {61, 17}}, pal::ink, 1.2, 0.75);
   Line(cr, {{40, 30}, {50, 25}, {56, 28}}, pal::ink, 1.2, 0.75);
-  // Body.
-  Shape(cr, {{22, 34}, {32, 28}, {44, 30}, {50, 40}, {46, 50}, {34, 52}, {24, 48}}, L, M, D, 26, 28, 48, 52);
-  // Neck reaching up and forward.
-  Shape(cr, {{22, 36}, {18, 26}, {18, 17}, {25, 17}, {27, 26}, {32, 32}}, L, M, D, 18, 17, 30, 36, 1.8);
-  // Belly plates.
-  Shape(cr, {{19, 26}, {23, 24}, {25, 33}, {30, 42}, {34, 49}, {27, 48}, {22, 40}}, pal::white, pal::gold,
-        pal::orange, 19, 24, 34, 48, 1.5);
-  Line(cr, {{21, 31}, {25, 30}}, pal::orange, 1.2);
-  Line(cr, {{23, 37}, {27, 35.5}}, pal::orange, 1.2);
-  Line(cr, {{26, 42}, {30, 41}}, pal::orange, 1.2);
+  // Neck and body in one sweep.
+  Shape(cr, {{15, 22}, {16, 15}, {24, 13}, {28, 21}, {34, 28}, {44, 30}, {50, 40}, {46, 50}, {34, 52},
+             {24, 48}, {19, 38}},
+        L, M, D, 20, 14, 48, 52);
+  // Pale belly scales down the throat and chest.
+  SmoothPath(cr, {{17, 22}, {21, 22}, {23, 30}, {28, 39}, {33, 47}, {27, 49}, {22, 42}, {18.5, 32}});
+  FillShaded(cr, pal::white, pal::gold, Mix(pal::gold, pal::orange, 0.5), 17, 22, 33, 49);
+  cairo_new_path(cr);
+  for (const auto& seg : {P{{18.5, 27}, {22, 26.5}}, P{{20, 33}, {24.5, 32}}, P{{22.5, 39}, {27, 37.5}},
+                          P{{25.5, 44}, {30, 42.5}}})
+    Line(cr, seg, pal::orange, 1.1);
   // Near leg and claws.
-  Shape(cr, {{27, 44}, {35, 44}, {36, 54}, {38, 59}, {27, 59}, {28, 52}}, L, M, D, 27, 44, 38, 59, 1.8);
-  Poly(cr, {{26, 59}, {25.5, 56.5}, {28, 57}}, pal::white, pal::white, pal::silver, 25, 56, 28, 59, 0.9);
-  // Fore arm.
-  Shape(cr, {{22, 34}, {15, 39}, {13, 43}, {17, 44}, {25, 39}}, L, M, D, 13, 34, 25, 44, 1.6);
+  Shape(cr, {{28, 43}, {36, 43}, {37, 53}, {39, 59}, {28, 59}, {29, 51}}, L, M, D, 28, 43, 39, 59, 1.8);
+  Poly(cr, {{27, 59}, {26.5, 56.5}, {29, 57}}, pal::white, pal::white, pal::silver, 26, 56, 29, 59, 0.9);
+  // Fore arm with claws.
+  Shape(cr, {{26, 34}, {20, 38}, {15, 40}, {15, 43.5}, {21, 42}, {28, 38}}, L, M, D, 15, 34, 28, 44, 1.6);
+  Poly(cr, {{15, 40.5}, {12, 41}, {15, 42.5}}, pal::white, pal::white, pal::silver, 12, 40, 15, 43, 0.8);
   // Head with a snout to the left.
   Shape(cr, {{14, 11}, {22, 8}, {28, 12}, {28, 19}, {22, 22}, {13, 23}, {5, 22}, {3, 18}, {6, 14}}, L, M, D,
         6, 8, 28, 23);
@@ -364,7 +379,7 @@ void Drake(cairo_t* cr) {
   Dot(cr, 5.5, 16.5, 1.1, pal::ink);
   Line(cr, {{4, 20}, {11, 20.5}, {18, 19}}, pal::ink, 1.3);
   Gloss(cr, 13, 12, 5, 2.2, 0.5);
-  Gloss(cr, 35, 34, 7, 3, 0.35);
+  Gloss(cr, 38, 36, 7, 3, 0.35);
   // A wisp of smoke from the nostril.
   Dot(cr, 2, 13, 1.4, pal::silver, 0.7);
   Dot(cr, 3.5, 9.5, 1.0, pal::silver, 0.5);
