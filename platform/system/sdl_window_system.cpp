@@ -231,11 +231,22 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return false;
   NoteOwnChange(w);
+  WindowRecord& record = windows_[sw];
   if (!fullScreen) {
     const bool ok = SDL_SetWindowFullscreen(sw, 0) == 0;
+    if (ok && record.fullScreen) {
+      // Without a window manager nothing restores the old frame, so put it back ourselves.
+      record.fullScreen = false;
+      SDL_SetWindowSize(sw, record.windowed.w, record.windowed.h);
+      SDL_SetWindowPosition(sw, record.windowed.x, record.windowed.y);
+    }
     ClipCursor(w, false);
     GrabKeyboard(w, false);
     return ok;
+  }
+  if (!record.fullScreen) {
+    SDL_GetWindowPosition(sw, &record.windowed.x, &record.windowed.y);
+    SDL_GetWindowSize(sw, &record.windowed.w, &record.windowed.h);
   }
   const int display = std::max(0, SDL_GetWindowDisplayIndex(sw));
   SDL_DisplayMode want{};
@@ -250,6 +261,7 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
   if (SDL_GetClosestDisplayMode(display, &want, &chosen) == nullptr) chosen = want;
   if (SDL_SetWindowDisplayMode(sw, &chosen) != 0) return false;
   if (SDL_SetWindowFullscreen(sw, SDL_WINDOW_FULLSCREEN) != 0) return false;
+  record.fullScreen = true;
   ClipCursor(w, true);
   GrabKeyboard(w, true);
   return true;

@@ -60,6 +60,8 @@ class SdlWindowSystem final : public IWindowSystem {
   struct WindowRecord {
     WindowProc proc = nullptr;
     bool destroying = false;
+    bool fullScreen = false;
+    SDL_Rect windowed{};  // client position and size to return to from full screen
   };
   class Facts;
 
