@@ -1,0 +1,32 @@
+#pragma once
+// Internal to platform/graphics: the device shared by both device types, over a raster backend.
+#include <SDL.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/graphics/graphics.h"
+#include "platform/system/window_system.h"
+
+namespace plat::gfx {
+
+struct DeviceConfig {
+  uint32_t adapter = 0;
+  uint32_t type = DEVTYPE_REF;
+  uint32_t behaviourFlags = 0;
+  Caps caps;
+  SDL_Window* window = nullptr;       // the device window
+  IWindowSystem* windows = nullptr;   // for switching full screen; may be null
+  uint32_t desktopFormat = FMT_X8R8G8B8;
+  std::vector<DisplayModeInfo> modes;  // the adapter's display modes, for full-screen checks
+};
+
+// Checks and completes present parameters for a device with this configuration: a windowed
+// size of 0 takes the window's client size, an unknown windowed format the desktop format, a
+// back-buffer count of 0 one. D3DERR_INVALIDCALL for anything the device cannot do.
+Result CompletePresentParameters(const DeviceConfig& config, PresentParameters& pp);
+
+// Makes the backend for config.type and the device over it; `pp` is completed and written back.
+Result CreateSharedDevice(const DeviceConfig& config, PresentParameters& pp, std::unique_ptr<IDevice>& out);
+
+}  // namespace plat::gfx

@@ -1,0 +1,441 @@
+// The reference device's CPU rasterizer: colour and depth buffers in memory, quads drawn as
+// axis-aligned rectangles where they are (the common sprite case, mirrored or scaled included)
+// and as two triangles otherwise, with incremental spans, 16.16 fixed-point texture coordinates
+// and 8-bit bilinear weights. Depth rows are cleared lazily, on first touch after a clear.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/graphics/gl_present.h"
+#include "platform/graphics/raster_backend.h"
+
+namespace plat::gfx {
+
+namespace {
+
+enum class Filter { Copy, Nearest, Bilinear };
+
+// Everything one span needs. Texture coordinates are 16.16 fixed point in texels; for bilinear
+// they are already moved half a texel back so the integer part is the upper-left texel.
+struct Span {
+  uint32_t* dst = nullptr;
+  float* depth = nullptr;
+  int count = 0;
+  const uint32_t* tex = nullptr;
+  int texW = 0, texH = 0;
+  int64_t u = 0, v = 0, dudx = 0, dvdx = 0;
+  float z = 0, dzdx = 0;
+  uint32_t tint = 0xFFFFFFFFu;
+};
+
+inline uint32_t Mul8(uint32_t a, uint32_t b) {
+  const uint32_t t = a * b + 128;
+  return (t + (t >> 8)) >> 8;  // a * b / 255, rounded
+}
+
+inline uint32_t Modulate(uint32_t c, uint32_t tint) {
+  return (Mul8(c >> 24, tint >> 24) << 24) | (Mul8((c >> 16) & 0xFF, (tint >> 16) & 0xFF) << 16) |
+         (Mul8((c >> 8) & 0xFF, (tint >> 8) & 0xFF) << 8) | Mul8(c & 0xFF, tint & 0xFF);
+}
+
+// src * a + dst * (1 - a) on all four channels, two at a time in 16-bit lanes, rounded.
+inline uint32_t Blend(uint32_t src, uint32_t dst, uint32_t a) {
+  const uint32_t ia = 255 - a;
+  uint32_t rb = (src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia + 0x00800080u;
+  uint32_t ag = ((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia + 0x00800080u;
+  rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  ag = ((ag + ((ag >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  return rb | (ag << 8);
+}
+
+// a * (256 - f) + b * f, f in 0..255 meaning f / 256.
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
+  const uint32_t g = 256 - f;
+  const uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+  const uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+  return rb | (ag << 8);
+}
+
+inline int ClampInt(int64_t v, int hi) { return v < 0 ? 0 : (v > hi ? hi : int(v)); }
+
+template <Filter F, bool DoBlend, bool DoDepth, bool DoTint>
+void DrawSpanT(const Span& s) {
+  uint32_t* dst = s.dst;
+  float* depth = s.depth;
+  int64_t u = s.u, v = s.v;
+  float z = s.z;
+  const int wMax = s.texW - 1, hMax = s.texH - 1;
+  // Copy: one texel per pixel, every texel inside the texture (checked by the caller).
+  const uint32_t* texel = nullptr;
+  int step = 0;
+  if constexpr (F == Filter::Copy) {
+    texel = s.tex + size_t(v >> 16) * size_t(s.texW) + (u >> 16);
+    step = s.dudx > 0 ? 1 : -1;
+  }
+  for (int i = 0; i < s.count; ++i) {
+    uint32_t c;
+    if constexpr (F == Filter::Copy) {
+      c = *texel;
+      texel += step;
+    } else if constexpr (F == Filter::Nearest) {
+      c = s.tex[size_t(ClampInt(v >> 16, hMax)) * size_t(s.texW) + size_t(ClampInt(u >> 16, wMax))];
+      u += s.dudx;
+      v += s.dvdx;
+    } else {
+      const int64_t x0 = u >> 16, y0 = v >> 16;
+      const uint32_t fx = uint32_t(u >> 8) & 0xFF, fy = uint32_t(v >> 8) & 0xFF;
+      const int xa = ClampInt(x0, wMax), xb = ClampInt(x0 + 1, wMax);
+      const uint32_t* r0 = s.tex + size_t(ClampInt(y0, hMax)) * size_t(s.texW);
+      const uint32_t* r1 = s.tex + size_t(ClampInt(y0 + 1, hMax)) * size_t(s.texW);
+      const uint32_t top = fx ? Lerp(r0[xa], r0[xb], fx) : r0[xa];
+      if (fy) {
+        const uint32_t bottom = fx ? Lerp(r1[xa], r1[xb], fx) : r1[xa];
+        c = Lerp(top, bottom, fy);
+      } else {
+        c = top;
+      }
+      u += s.dudx;
+      v += s.dvdx;
+    }
+    if constexpr (DoTint) c = Modulate(c, s.tint);
+    const uint32_t a = c >> 24;
+    const float fz = z;
+    if constexpr (DoDepth) z += s.dzdx;
+    if (a == 0) continue;  // fully transparent fragments leave colour and depth alone
+    if constexpr (DoDepth) {
+      if (!(fz <= depth[i])) continue;
+      depth[i] = fz;
+    }
+    if constexpr (DoBlend) {
+      if (a != 255) c = Blend(c, dst[i], a);
+    }
+    dst[i] = c;
+  }
+}
+
+using SpanFn = void (*)(const Span&);
+
+template <Filter F>
+SpanFn PickSpan(bool blend, bool depth, bool tint) {
+  const int k = (blend ? 4 : 0) | (depth ? 2 : 0) | (tint ? 1 : 0);
+  static const SpanFn table[8] = {
+      DrawSpanT<F, false, false, false>, DrawSpanT<F, false, false, true>, DrawSpanT<F, false, true, false>,
+      DrawSpanT<F, false, true, true>,   DrawSpanT<F, true, false, false>, DrawSpanT<F, true, false, true>,
+      DrawSpanT<F, true, true, false>,   DrawSpanT<F, true, true, true>,
+  };
+  return table[k];
+}
+
+SpanFn PickSpan(Filter f, bool blend, bool depth, bool tint) {
+  switch (f) {
+    case Filter::Copy: return PickSpan<Filter::Copy>(blend, depth, tint);
+    case Filter::Nearest: return PickSpan<Filter::Nearest>(blend, depth, tint);
+    case Filter::Bilinear: break;
+  }
+  return PickSpan<Filter::Bilinear>(blend, depth, tint);
+}
+
+constexpr double kFixed = 65536.0;
+// Texture coordinates beyond this many texels are nonsense; quads using them are not drawn, which
+// keeps the fixed-point arithmetic far from overflow.
+constexpr double kMaxCoordinate = double(1 << 24);
+
+inline int64_t ToFixed(double t) { return int64_t(std::floor(t * kFixed + 0.5)); }
+
+// The texture gradients and depth of a triangle or rectangle, as planes over screen x and y.
+struct Planes {
+  double u0 = 0, v0 = 0, z0 = 0;   // at the origin point
+  double ox = 0, oy = 0;           // origin point
+  double dudx = 0, dudy = 0, dvdx = 0, dvdy = 0, dzdx = 0, dzdy = 0;
+};
+
+class ReferenceBackend final : public IRasterBackend {
+ public:
+  ReferenceBackend(SDL_Window* window, std::unique_ptr<GlPresenter> gl) : window_(window), gl_(std::move(gl)) {}
+
+  ~ReferenceBackend() override {
+    if (wrapper_) SDL_FreeSurface(wrapper_);
+  }
+
+  Result ResizeBuffers(uint32_t width, uint32_t height, bool depth) override {
+    if (width == 0 || height == 0) return D3DERR_INVALIDCALL;
+    w_ = int(width);
+    h_ = int(height);
+    colour_.assign(size_t(width) * height, 0);
+    hasDepth_ = depth;
+    depth_.assign(depth ? size_t(width) * height : 0, 1.0f);
+    rowGeneration_.assign(depth ? height : 0, 0);
+    generation_ = 1;
+    if (wrapper_) SDL_FreeSurface(wrapper_);
+    wrapper_ = SDL_CreateRGBSurfaceWithFormatFrom(colour_.data(), w_, h_, 32, w_ * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!wrapper_) return E_OUTOFMEMORY;
+    SDL_SetSurfaceBlendMode(wrapper_, SDL_BLENDMODE_NONE);
+    return S_OK;
+  }
+
+  Result Clear(uint32_t flags, uint32_t argb, float z, uint32_t) override {
+    if (flags & CLEAR_TARGET) std::fill(colour_.begin(), colour_.end(), argb);
+    if ((flags & CLEAR_ZBUFFER) && hasDepth_) {
+      depthClear_ = z;
+      if (++generation_ == 0) {  // wrapped: make every row stale again
+        std::fill(rowGeneration_.begin(), rowGeneration_.end(), 0);
+        generation_ = 1;
+      }
+    }
+    return S_OK;
+  }
+
+  Result DrawQuads(const TextureImage& texture, std::span<const Quad> quads, const DrawState& state) override {
+    if (texture.width == 0 || texture.height == 0 || texture.argb.size() != size_t(texture.width) * texture.height) {
+      return D3DERR_INVALIDCALL;
+    }
+    tex_ = &texture;
+    state_ = state;
+    useDepth_ = state.depthTest && hasDepth_;
+    for (const Quad& q : quads) {
+      if (!Sane(q)) continue;
+      tint_ = q.tint;
+      if (state.fillMode != FILL_SOLID) {
+        DrawWireTriangle(q.v[0], q.v[1], q.v[2]);
+        DrawWireTriangle(q.v[2], q.v[1], q.v[3]);
+      } else if (!DrawRectangle(q)) {
+        DrawTriangle(q.v[0], q.v[1], q.v[2]);
+        DrawTriangle(q.v[2], q.v[1], q.v[3]);
+      }
+    }
+    tex_ = nullptr;
+    return S_OK;
+  }
+
+  void ForgetTexture(uint64_t) override {}  // textures are used straight from memory
+
+  Result Present() override {
+    if (gl_) return gl_->Present(colour_.data(), w_, h_) ? S_OK : E_FAIL;
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface || !wrapper_) return E_FAIL;
+    const uint32_t f = surface->format->format;
+    if (surface->w == w_ && surface->h == h_ && (f == SDL_PIXELFORMAT_RGB888 || f == SDL_PIXELFORMAT_ARGB8888)) {
+      if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return E_FAIL;
+      auto* out = static_cast<uint8_t*>(surface->pixels);
+      for (int y = 0; y < h_; ++y) std::memcpy(out + size_t(y) * surface->pitch, &colour_[size_t(y) * w_], size_t(w_) * 4);
+      if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    } else if (SDL_BlitScaled(wrapper_, nullptr, surface, nullptr) != 0) {
+      return E_FAIL;
+    }
+    return SDL_UpdateWindowSurface(window_) == 0 ? S_OK : E_FAIL;
+  }
+
+  Result ReadBack(std::vector<uint32_t>& argb, uint32_t& width, uint32_t& height) override {
+    argb = colour_;
+    width = uint32_t(w_);
+    height = uint32_t(h_);
+    return S_OK;
+  }
+
+ private:
+  static bool Sane(const Quad& q) {
+    for (const QuadVertex& v : q.v) {
+      if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z) || std::fabs(v.u) > kMaxCoordinate ||
+          std::fabs(v.v) > kMaxCoordinate || std::fabs(v.x) > kMaxCoordinate || std::fabs(v.y) > kMaxCoordinate) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  float* DepthRow(int y) {
+    if (!useDepth_) return nullptr;
+    float* row = &depth_[size_t(y) * w_];
+    if (rowGeneration_[y] != generation_) {
+      std::fill(row, row + w_, depthClear_);
+      rowGeneration_[y] = generation_;
+    }
+    return row;
+  }
+
+  // Chooses the filter for a footprint of `texelsPerPixel` and whether the mapping is exact
+  // (one texel per pixel, texel centres on pixel centres), where any filter is a plain copy.
+  Filter ChooseFilter(double texelsPerPixel) const {
+    const uint32_t f = texelsPerPixel > 1.0 + 1e-6 ? state_.minFilter : state_.magFilter;
+    return f == TEXF_LINEAR ? Filter::Bilinear : Filter::Nearest;
+  }
+
+  // Draws row y from pixel x0 (inclusive) to x1 (exclusive) with the planes evaluated at the
+  // first pixel's centre.
+  void Row(int y, int x0, int x1, const Planes& p, Filter filter) {
+    if (x0 < 0) x0 = 0;
+    if (x1 > w_) x1 = w_;
+    if (x0 >= x1) return;
+    const double xc = x0 + 0.5 - p.ox, yc = y + 0.5 - p.oy;
+    double u = p.u0 + xc * p.dudx + yc * p.dudy;
+    double v = p.v0 + xc * p.dvdx + yc * p.dvdy;
+    Span s;
+    s.dst = &colour_[size_t(y) * w_ + x0];
+    s.depth = useDepth_ ? DepthRow(y) + x0 : nullptr;
+    s.count = x1 - x0;
+    s.tex = tex_->argb.data();
+    s.texW = int(tex_->width);
+    s.texH = int(tex_->height);
+    s.dudx = ToFixed(p.dudx);
+    s.dvdx = ToFixed(p.dvdx);
+    s.z = std::clamp(float(p.z0 + xc * p.dzdx + yc * p.dzdy), 0.0f, 1.0f);
+    s.dzdx = float(p.dzdx);
+    if (s.dzdx != 0.0f) {
+      // Keep the whole span inside [0, 1] too: clamp its far end and step evenly between.
+      const float zEnd = std::clamp(float(p.z0 + (xc + s.count - 1) * p.dzdx + yc * p.dzdy), 0.0f, 1.0f);
+      s.dzdx = s.count > 1 ? (zEnd - s.z) / float(s.count - 1) : 0.0f;
+    }
+    s.tint = tint_;
+    if (filter == Filter::Bilinear) {
+      u -= 0.5;
+      v -= 0.5;
+    }
+    s.u = ToFixed(u);
+    s.v = ToFixed(v);
+    // One texel per pixel: nearest is a plain copy, and so is bilinear when texel centres sit on
+    // pixel centres (all weights 0), provided every texel of the span lies inside the texture.
+    if ((s.dudx == 65536 || s.dudx == -65536) && s.dvdx == 0) {
+      const int64_t first = s.u >> 16, last = (s.u + s.dudx * (s.count - 1)) >> 16, row = s.v >> 16;
+      const bool aligned = filter == Filter::Nearest || ((s.u & 0xFFFF) == 0 && (s.v & 0xFFFF) == 0);
+      if (aligned && first >= 0 && last >= 0 && first < s.texW && last < s.texW && row >= 0 && row < s.texH) {
+        filter = Filter::Copy;
+      }
+    }
+    PickSpan(filter, state_.alphaBlend, useDepth_, tint_ != 0xFFFFFFFFu)(s);
+  }
+
+  // Axis-aligned rectangles (unturned sprites, mirrored or scaled): one span per row.
+  bool DrawRectangle(const Quad& q) {
+    const QuadVertex &a = q.v[0], &b = q.v[1], &c = q.v[2], &d = q.v[3];
+    if (!(a.y == b.y && c.y == d.y && a.x == c.x && b.x == d.x && a.x != b.x && a.y != c.y)) return false;
+    if (!(a.u == c.u && b.u == d.u && a.v == b.v && c.v == d.v)) return false;
+    if (std::fabs(double(a.z) + d.z - b.z - c.z) > 1e-6) return false;  // not a plane: two triangles
+    Planes p;
+    p.ox = a.x;
+    p.oy = a.y;
+    p.u0 = a.u;
+    p.v0 = a.v;
+    p.z0 = a.z;
+    p.dudx = (double(b.u) - a.u) / (double(b.x) - a.x);
+    p.dvdy = (double(c.v) - a.v) / (double(c.y) - a.y);
+    p.dzdx = (double(b.z) - a.z) / (double(b.x) - a.x);
+    p.dzdy = (double(c.z) - a.z) / (double(c.y) - a.y);
+    const Filter filter = ChooseFilter(std::max(std::fabs(p.dudx), std::fabs(p.dvdy)));
+    const double xl = std::min(a.x, b.x), xr = std::max(a.x, b.x);
+    const double yt = std::min(a.y, c.y), yb = std::max(a.y, c.y);
+    const int x0 = int(std::ceil(xl - 0.5)), x1 = int(std::ceil(xr - 0.5));
+    const int y0 = std::max(0, int(std::ceil(yt - 0.5))), y1 = std::min(h_, int(std::ceil(yb - 0.5)));
+    for (int y = y0; y < y1; ++y) Row(y, x0, x1, p, filter);
+    return true;
+  }
+
+  void DrawTriangle(const QuadVertex& a, const QuadVertex& b, const QuadVertex& c) {
+    const double det = (double(b.x) - a.x) * (double(c.y) - a.y) - (double(c.x) - a.x) * (double(b.y) - a.y);
+    if (std::fabs(det) < 1e-12) return;
+    Planes p;
+    p.ox = a.x;
+    p.oy = a.y;
+    p.u0 = a.u;
+    p.v0 = a.v;
+    p.z0 = a.z;
+    auto gradients = [&](double fa, double fb, double fc, double& ddx, double& ddy) {
+      ddx = ((fb - fa) * (double(c.y) - a.y) - (fc - fa) * (double(b.y) - a.y)) / det;
+      ddy = ((fc - fa) * (double(b.x) - a.x) - (fb - fa) * (double(c.x) - a.x)) / det;
+    };
+    gradients(a.u, b.u, c.u, p.dudx, p.dudy);
+    gradients(a.v, b.v, c.v, p.dvdx, p.dvdy);
+    gradients(a.z, b.z, c.z, p.dzdx, p.dzdy);
+    const double footprint = std::max(std::hypot(p.dudx, p.dvdx), std::hypot(p.dudy, p.dvdy));
+    const Filter filter = ChooseFilter(footprint);
+
+    // Edges oriented top to bottom (ties by x) so an edge shared by two triangles gives
+    // bit-identical crossings in both, and their pixels meet without gaps or overlap.
+    struct Edge {
+      double x, y, yEnd, slope;
+    };
+    Edge edges[3];
+    int n = 0;
+    const QuadVertex* pts[3] = {&a, &b, &c};
+    for (int i = 0; i < 3; ++i) {
+      const QuadVertex* p0 = pts[i];
+      const QuadVertex* p1 = pts[(i + 1) % 3];
+      if (p0->y == p1->y) continue;
+      if (p0->y > p1->y || (p0->y == p1->y && p0->x > p1->x)) std::swap(p0, p1);
+      edges[n++] = Edge{p0->x, p0->y, p1->y, (double(p1->x) - p0->x) / (double(p1->y) - p0->y)};
+    }
+    const double top = std::min({a.y, b.y, c.y}), bottom = std::max({a.y, b.y, c.y});
+    const int y0 = std::max(0, int(std::ceil(top - 0.5))), y1 = std::min(h_, int(std::ceil(bottom - 0.5)));
+    for (int y = y0; y < y1; ++y) {
+      const double yc = y + 0.5;
+      double xs[2];
+      int k = 0;
+      for (int e = 0; e < n && k < 2; ++e) {
+        if (yc >= edges[e].y && yc < edges[e].yEnd) xs[k++] = edges[e].x + (yc - edges[e].y) * edges[e].slope;
+      }
+      if (k < 2) continue;
+      if (xs[0] > xs[1]) std::swap(xs[0], xs[1]);
+      Row(y, int(std::ceil(xs[0] - 0.5)), int(std::ceil(xs[1] - 0.5)), p, filter);
+    }
+  }
+
+  // Wireframe: the triangle's three edges, one fragment per pixel step, nearest texels.
+  void DrawWireTriangle(const QuadVertex& a, const QuadVertex& b, const QuadVertex& c) {
+    DrawLine(a, b);
+    DrawLine(b, c);
+    DrawLine(c, a);
+  }
+
+  void DrawLine(const QuadVertex& p, const QuadVertex& q) {
+    const double dx = double(q.x) - p.x, dy = double(q.y) - p.y;
+    const int steps = std::max(1, int(std::ceil(std::max(std::fabs(dx), std::fabs(dy)))));
+    if (steps > 4 * (w_ + h_) + 16) return;  // far outside: nothing worth walking
+    for (int i = 0; i <= steps; ++i) {
+      const double t = double(i) / steps;
+      const int x = int(std::floor(p.x + dx * t)), y = int(std::floor(p.y + dy * t));
+      if (x < 0 || y < 0 || x >= w_ || y >= h_) continue;
+      Span s;
+      s.dst = &colour_[size_t(y) * w_ + x];
+      s.depth = useDepth_ ? DepthRow(y) + x : nullptr;
+      s.count = 1;
+      s.tex = tex_->argb.data();
+      s.texW = int(tex_->width);
+      s.texH = int(tex_->height);
+      s.u = ToFixed(p.u + (double(q.u) - p.u) * t);
+      s.v = ToFixed(p.v + (double(q.v) - p.v) * t);
+      s.z = std::clamp(float(p.z + (double(q.z) - p.z) * t), 0.0f, 1.0f);
+      s.tint = tint_;
+      PickSpan(Filter::Nearest, state_.alphaBlend, useDepth_, tint_ != 0xFFFFFFFFu)(s);
+    }
+  }
+
+  SDL_Window* window_;
+  std::unique_ptr<GlPresenter> gl_;
+  SDL_Surface* wrapper_ = nullptr;  // the colour buffer seen as an SDL surface, for scaled blits
+  int w_ = 0, h_ = 0;
+  std::vector<uint32_t> colour_;
+  std::vector<float> depth_;
+  bool hasDepth_ = false;
+  std::vector<uint32_t> rowGeneration_;  // a depth row is valid when its generation is current
+  uint32_t generation_ = 1;
+  float depthClear_ = 1.0f;
+
+  // Per DrawQuads call.
+  const TextureImage* tex_ = nullptr;
+  DrawState state_;
+  bool useDepth_ = false;
+  uint32_t tint_ = 0xFFFFFFFFu;
+};
+
+}  // namespace
+
+std::unique_ptr<IRasterBackend> CreateReferenceBackend(SDL_Window* window) {
+  if (!window) return nullptr;
+  std::unique_ptr<GlPresenter> gl;
+  if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) {
+    gl = CreateGlPresenter(window);
+    if (!gl) return nullptr;
+  }
+  return std::make_unique<ReferenceBackend>(window, std::move(gl));
+}
+
+}  // namespace plat::gfx
