@@ -283,14 +283,15 @@ void PaintImpact(cairo_t* cr, int cell) {
   } else if (cell == 1) {
     // Fading: puffs of smoke and a few last sparkles.
     const double puffs[5][3] = {{22, 34, 8}, {35, 30, 9}, {28, 22, 7}, {42, 40, 6}, {16, 24, 5}};
+    // Outlines first and fills over them, so the cloud has one outer edge.
+    for (const auto& p : puffs) {
+      EllipsePath(cr, p[0], p[1], p[2], p[2]);
+      Stroke(cr, pal::shadow, 2.4, 0.8);
+    }
     for (const auto& p : puffs) {
       EllipsePath(cr, p[0], p[1], p[2], p[2]);
       FillShaded(cr, pal::white, pal::silver, pal::slate, p[0] - p[2], p[1] - p[2], p[0] + p[2], p[1] + p[2]);
       cairo_new_path(cr);
-    }
-    for (const auto& p : puffs) {
-      EllipsePath(cr, p[0], p[1], p[2], p[2]);
-      Stroke(cr, pal::shadow, 1.2, 0.6);
     }
     for (const auto& s : {Pt{8, 10}, Pt{52, 14}, Pt{50, 52}, Pt{10, 48}}) {
       Star(cr, s.x, s.y, 4.5, 1.3, 4, 0);
