@@ -14,6 +14,11 @@ PACKAGES=(
   fonts-dejavu-core fonts-ipafont-gothic
   desktop-file-utils dpkg-dev file
 )
+# More packages, blank-separated, from the environment (also how the tests check the failure path).
+if [ -n "${ARENA_EXTRA_PACKAGES:-}" ]; then
+  read -r -a extra <<< "$ARENA_EXTRA_PACKAGES"
+  PACKAGES+=("${extra[@]}")
+fi
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -37,14 +42,22 @@ fi
 
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq || { echo "install-deps: apt-get update failed" >&2; exit 1; }
+if ! $SUDO apt-get update -qq; then
+  echo "install-deps: apt-get update failed; going on with the package lists already here" >&2
+fi
+# Name every package that cannot be had before installing anything.
+unavailable=()
+for p in "${missing[@]}"; do
+  if ! apt-cache show "$p" >/dev/null 2>&1; then
+    unavailable+=("$p")
+    echo "install-deps: package not available: $p" >&2
+  fi
+done
+if [ ${#unavailable[@]} -ne 0 ]; then
+  echo "install-deps: cannot install: ${unavailable[*]}" >&2
+  exit 1
+fi
 if ! $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
-  # Name the packages that apt cannot find so the failure is clear.
-  for p in "${missing[@]}"; do
-    if ! apt-cache show "$p" >/dev/null 2>&1; then
-      echo "install-deps: package not available: $p" >&2
-    fi
-  done
   echo "install-deps: apt-get install failed for: ${missing[*]}" >&2
   exit 1
 fi
