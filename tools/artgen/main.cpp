@@ -129,7 +129,7 @@ Surface NameSheet(const Font& font) {
     cairo_save(cr);
     cairo_translate(cr, 0, 32 * i);
     const bool enemy = i == kMonsterCount;
-    Gem(cr, 15, 16, enemy ? pal::plum : kMonsters[i].gem);
+    Gem(cr, 15, 16, enemy ? Mix(pal::plum, pal::red, 0.5) : kMonsters[i].gem);
     Label(font, cr, enemy ? kEnemySummonerName : kMonsters[i].name, 100);
     cairo_restore(cr);
   }
