@@ -33,8 +33,6 @@ bool StartSdl() {
   constexpr uint32_t kSubsystems = SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER;
   // The window procedure sees the close request once; SDL must not add a quit of its own.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  // Exclusive full screen stays up while another window has the focus, as the framework expects.
-  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // The click that activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // Without a display nothing could be shown: run on SDL's headless driver instead of failing.

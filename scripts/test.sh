@@ -16,6 +16,8 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 export ARENA_XVFB_DISPLAY="$display"
+# Nobody is there to answer a modal box.
+export ARENA_NO_MESSAGE_BOXES=1
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 # Mesa's and SDL's own leaks are not ours.

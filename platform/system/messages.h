@@ -67,6 +67,12 @@ enum : uint32_t {
   WM_NCHITTEST = 0x0084,
 };
 
+// WM_GETMINMAXINFO is sent once while a window is created; lParam points to this record, which
+// the procedure may fill (0 leaves the system's limit).
+struct MinMaxInfo {
+  int minTrackWidth = 0, minTrackHeight = 0;
+};
+
 enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
 enum : uint32_t { PBT_APMQUERYSUSPEND = 0x0000, PBT_APMRESUMESUSPEND = 0x0007 };
 enum : uint32_t { MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08,

@@ -117,6 +117,12 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
   windows_[sw] = WindowRecord{proc, false};
   const WindowHandle w = ToWindowHandle(sw);
   NoteOwnChange(w);
+  // The procedure may limit how small the user can drag the window.
+  MinMaxInfo limits;
+  SendMessage(w, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  if (IsWindow(w) && limits.minTrackWidth > 0 && limits.minTrackHeight > 0) {
+    SDL_SetWindowMinimumSize(sw, limits.minTrackWidth, limits.minTrackHeight);
+  }
   return w;
 }
 

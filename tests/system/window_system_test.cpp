@@ -22,6 +22,12 @@ std::vector<Msg>& Received() {
 
 LRESULT RecordingProc(WindowHandle w, uint32_t message, WPARAM wp, LPARAM lp) {
   Received().push_back({w, message, wp, lp});
+  if (message == WM_GETMINMAXINFO) {
+    auto* info = reinterpret_cast<MinMaxInfo*>(lp);
+    info->minTrackWidth = 200;
+    info->minTrackHeight = 200;
+    return 0;
+  }
   if (message == WM_CLOSE || message == WM_SYSKEYDOWN) return GetServices().windows->DefWindowProc(w, message, wp, lp);
   return 42;
 }
@@ -36,6 +42,9 @@ class RealWindows : public ::testing::Test {
     ASSERT_NE(GetServices().system, nullptr);
     w = ws->CreateAppWindow(L"x[vela] 1.3.5", kUseDefaultPos, kUseDefaultPos, 640, 480, RecordingProc);
     ASSERT_NE(w, nullptr) << SDL_GetError();
+    ASSERT_EQ(Received().size(), 1u);
+    EXPECT_EQ(Received()[0].message, uint32_t(WM_GETMINMAXINFO));
+    Received().clear();
   }
   void TearDown() override { ShutdownRealServices(); }
 
@@ -60,6 +69,10 @@ TEST_F(RealWindows, WindowStartsHiddenWithTheRequestedClientSize) {
   EXPECT_TRUE(ws->IsVisible(w));
   EXPECT_STREQ(SDL_GetWindowTitle(reinterpret_cast<SDL_Window*>(w)), "x[vela] 1.3.5");
   EXPECT_EQ(SDL_GetWindowFlags(reinterpret_cast<SDL_Window*>(w)) & SDL_WINDOW_OPENGL, 0u);
+  int minW = 0, minH = 0;
+  SDL_GetWindowMinimumSize(reinterpret_cast<SDL_Window*>(w), &minW, &minH);
+  EXPECT_EQ(minW, 200);  // as the procedure asked while the window was made
+  EXPECT_EQ(minH, 200);
 }
 
 TEST_F(RealWindows, PostedMessagesComeInOrderAndQuitComesLast) {
