@@ -96,12 +96,16 @@ class DeviceEnumeration {
   }
   plat::IGraphicsSystem* Graphics() const { return graphics_; }
 
-  // Chooses complete settings from the enumerated combinations (see AppFindValidDeviceSettings).
-  Result FindValidDeviceSettings(DeviceSettings& out, const DeviceSettings& in, const MatchOptions& options) const;
+  // Chooses complete settings for `in` (all options ignore when null) from the enumerated
+  // combinations; `out` is written only on success and may be `in`. The device window of the
+  // result is the windowed or the full-screen one, as the chosen combination is.
+  Result FindValidDeviceSettings(DeviceSettings& out, const DeviceSettings* in, const MatchOptions& options,
+                                 plat::WindowHandle windowedWindow = nullptr,
+                                 plat::WindowHandle fullScreenWindow = nullptr) const;
 
  private:
-  Result EnumerateDevices(EnumAdapterInfo& adapter);
-  Result EnumerateDeviceCombos(EnumAdapterInfo& adapter, EnumDeviceInfo& device);
+  void EnumerateDevices(EnumAdapterInfo& adapter);
+  void EnumerateDeviceCombos(EnumAdapterInfo& adapter, EnumDeviceInfo& device);
   void BuildDepthStencilFormatList(EnumDeviceSettingsCombo& combo) const;
   void BuildMultiSampleTypeList(EnumDeviceSettingsCombo& combo) const;
   void BuildPresentIntervalList(const EnumDeviceInfo& device, EnumDeviceSettingsCombo& combo) const;
