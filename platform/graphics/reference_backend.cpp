@@ -6,6 +6,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/graphics/gl_present.h"
 #include "platform/graphics/raster_backend.h"
 
@@ -58,58 +62,175 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
 
 inline int ClampInt(int64_t v, int hi) { return v < 0 ? 0 : (v > hi ? hi : int(v)); }
 
+// Fetches texels for one span, one at a time, for each filter. Texture coordinates advance
+// with every fetch.
+template <Filter F>
+class Fetcher {
+ public:
+  explicit Fetcher(const Span& s)
+      : s_(s), u_(s.u), v_(s.v), wMax_(s.texW - 1), hMax_(s.texH - 1) {
+    if constexpr (F == Filter::Copy) {
+      texel_ = s.tex + size_t(s.v >> 16) * size_t(s.texW) + (s.u >> 16);
+      step_ = s.dudx > 0 ? 1 : -1;
+    }
+    // Rows fixed for the whole span (no change of v along x, the usual unturned case): the row
+    // pointers and the vertical weight are worked out once.
+    fixedRow_ = s.dvdx == 0;
+    if (fixedRow_) {
+      r0_ = s.tex + size_t(ClampInt(v_ >> 16, hMax_)) * size_t(s.texW);
+      r1_ = s.tex + size_t(ClampInt((v_ >> 16) + 1, hMax_)) * size_t(s.texW);
+      fy_ = uint32_t(v_ >> 8) & 0xFF;
+    }
+  }
+
+  uint32_t Next() {
+    if constexpr (F == Filter::Copy) {
+      const uint32_t c = *texel_;
+      texel_ += step_;
+      return c;
+    } else if constexpr (F == Filter::Nearest) {
+      const uint32_t* row = fixedRow_ ? r0_ : s_.tex + size_t(ClampInt(v_ >> 16, hMax_)) * size_t(s_.texW);
+      const uint32_t c = row[ClampInt(u_ >> 16, wMax_)];
+      u_ += s_.dudx;
+      v_ += s_.dvdx;
+      return c;
+    } else {
+      const uint32_t* r0 = r0_;
+      const uint32_t* r1 = r1_;
+      uint32_t fy = fy_;
+      if (!fixedRow_) {
+        const int64_t y0 = v_ >> 16;
+        r0 = s_.tex + size_t(ClampInt(y0, hMax_)) * size_t(s_.texW);
+        r1 = s_.tex + size_t(ClampInt(y0 + 1, hMax_)) * size_t(s_.texW);
+        fy = uint32_t(v_ >> 8) & 0xFF;
+      }
+      const int64_t x0 = u_ >> 16;
+      const uint32_t fx = uint32_t(u_ >> 8) & 0xFF;
+      const int xa = ClampInt(x0, wMax_), xb = ClampInt(x0 + 1, wMax_);
+      u_ += s_.dudx;
+      v_ += s_.dvdx;
+      const uint32_t top = fx ? Lerp(r0[xa], r0[xb], fx) : r0[xa];
+      if (!fy) return top;
+      const uint32_t bottom = fx ? Lerp(r1[xa], r1[xb], fx) : r1[xa];
+      return Lerp(top, bottom, fy);
+    }
+  }
+
+ private:
+  const Span& s_;
+  int64_t u_, v_;
+  int wMax_, hMax_;
+  const uint32_t* texel_ = nullptr;
+  int step_ = 0;
+  bool fixedRow_ = false;
+  const uint32_t* r0_ = nullptr;
+  const uint32_t* r1_ = nullptr;
+  uint32_t fy_ = 0;
+};
+
+// Tint, alpha-0 discard, depth test and write, blending, for one fragment.
+template <bool DoBlend, bool DoDepth, bool DoTint>
+inline void ShadeOne(uint32_t c, uint32_t* dst, float* depth, float z, uint32_t tint) {
+  if constexpr (DoTint) c = Modulate(c, tint);
+  const uint32_t a = c >> 24;
+  if (a == 0) return;
+  if constexpr (DoDepth) {
+    if (!(z <= *depth)) return;
+    *depth = z;
+  }
+  if constexpr (DoBlend) {
+    if (a != 255) c = Blend(c, *dst, a);
+  }
+  *dst = c;
+}
+
+#if defined(__SSE2__)
+// The same for four fragments at once. 16-bit lanes hold channel products (at most 255 * 255 +
+// 255 * 255 with rounding, below 65536), so the arithmetic matches the one-fragment version.
+template <bool DoBlend, bool DoDepth, bool DoTint>
+inline void ShadeFour(__m128i c, uint32_t* dst, float* depth, __m128 z, __m128i tintLo, __m128i tintHi) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i round = _mm_set1_epi16(128);
+  auto div255 = [&](__m128i t) {  // t + 128, then (t + (t >> 8)) >> 8
+    t = _mm_add_epi16(t, round);
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+  };
+  if constexpr (DoTint) {
+    const __m128i lo = div255(_mm_mullo_epi16(_mm_unpacklo_epi8(c, zero), tintLo));
+    const __m128i hi = div255(_mm_mullo_epi16(_mm_unpackhi_epi8(c, zero), tintHi));
+    c = _mm_packus_epi16(lo, hi);
+  }
+  // Lanes to write: alpha not 0, depth passing.
+  __m128i write = _mm_xor_si128(_mm_cmpeq_epi32(_mm_srli_epi32(c, 24), zero), _mm_set1_epi32(-1));
+  if constexpr (DoDepth) {
+    const __m128 stored = _mm_loadu_ps(depth);
+    write = _mm_and_si128(write, _mm_castps_si128(_mm_cmple_ps(z, stored)));
+    const __m128 w = _mm_castsi128_ps(write);
+    _mm_storeu_ps(depth, _mm_or_ps(_mm_and_ps(w, z), _mm_andnot_ps(w, stored)));
+  }
+  if (_mm_movemask_epi8(write) == 0) return;
+  const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+  const __m128i alphaBits = _mm_set1_epi32(int(0xFF000000u));
+  const bool opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(c, alphaBits), alphaBits)) == 0xFFFF;
+  if (DoBlend && !opaque) {  // blending an opaque fragment gives the fragment itself
+    const __m128i cLo = _mm_unpacklo_epi8(c, zero), cHi = _mm_unpackhi_epi8(c, zero);
+    const __m128i dLo = _mm_unpacklo_epi8(old, zero), dHi = _mm_unpackhi_epi8(old, zero);
+    // Alpha (lane 3 of each pixel) spread over the pixel's four lanes.
+    const __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(cLo, 0xFF), 0xFF);
+    const __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(cHi, 0xFF), 0xFF);
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i lo = div255(_mm_add_epi16(_mm_mullo_epi16(cLo, aLo), _mm_mullo_epi16(dLo, _mm_sub_epi16(full, aLo))));
+    const __m128i hi = div255(_mm_add_epi16(_mm_mullo_epi16(cHi, aHi), _mm_mullo_epi16(dHi, _mm_sub_epi16(full, aHi))));
+    c = _mm_packus_epi16(lo, hi);
+  }
+  const __m128i out = _mm_or_si128(_mm_and_si128(write, c), _mm_andnot_si128(write, old));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), out);
+}
+#endif
+
 template <Filter F, bool DoBlend, bool DoDepth, bool DoTint>
 void DrawSpanT(const Span& s) {
-  uint32_t* dst = s.dst;
-  float* depth = s.depth;
-  int64_t u = s.u, v = s.v;
-  float z = s.z;
-  const int wMax = s.texW - 1, hMax = s.texH - 1;
-  // Copy: one texel per pixel, every texel inside the texture (checked by the caller).
-  const uint32_t* texel = nullptr;
-  int step = 0;
-  if constexpr (F == Filter::Copy) {
-    texel = s.tex + size_t(v >> 16) * size_t(s.texW) + (u >> 16);
-    step = s.dudx > 0 ? 1 : -1;
-  }
-  for (int i = 0; i < s.count; ++i) {
-    uint32_t c;
+  Fetcher<F> fetch(s);
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i tint = _mm_set1_epi32(int(s.tint));
+  const __m128i tintLo = _mm_unpacklo_epi8(tint, zero), tintHi = _mm_unpackhi_epi8(tint, zero);
+  const __m128 ramp = _mm_mul_ps(_mm_set1_ps(s.dzdx), _mm_set_ps(3, 2, 1, 0));
+  for (; i + 4 <= s.count; i += 4) {
+    __m128i c;
     if constexpr (F == Filter::Copy) {
-      c = *texel;
-      texel += step;
-    } else if constexpr (F == Filter::Nearest) {
-      c = s.tex[size_t(ClampInt(v >> 16, hMax)) * size_t(s.texW) + size_t(ClampInt(u >> 16, wMax))];
-      u += s.dudx;
-      v += s.dvdx;
-    } else {
-      const int64_t x0 = u >> 16, y0 = v >> 16;
-      const uint32_t fx = uint32_t(u >> 8) & 0xFF, fy = uint32_t(v >> 8) & 0xFF;
-      const int xa = ClampInt(x0, wMax), xb = ClampInt(x0 + 1, wMax);
-      const uint32_t* r0 = s.tex + size_t(ClampInt(y0, hMax)) * size_t(s.texW);
-      const uint32_t* r1 = s.tex + size_t(ClampInt(y0 + 1, hMax)) * size_t(s.texW);
-      const uint32_t top = fx ? Lerp(r0[xa], r0[xb], fx) : r0[xa];
-      if (fy) {
-        const uint32_t bottom = fx ? Lerp(r1[xa], r1[xb], fx) : r1[xa];
-        c = Lerp(top, bottom, fy);
+      // Straight from the texture: four texels forwards, or backwards for a mirrored span.
+      const uint32_t* p = s.tex + size_t(s.v >> 16) * size_t(s.texW) + (s.u >> 16);
+      if (s.dudx > 0) {
+        c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
       } else {
-        c = top;
+        c = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - i - 3)), 0x1B);
       }
-      u += s.dudx;
-      v += s.dvdx;
+    } else {
+      const uint32_t t0 = fetch.Next(), t1 = fetch.Next(), t2 = fetch.Next(), t3 = fetch.Next();
+      c = _mm_set_epi32(int(t3), int(t2), int(t1), int(t0));
     }
-    if constexpr (DoTint) c = Modulate(c, s.tint);
-    const uint32_t a = c >> 24;
-    const float fz = z;
-    if constexpr (DoDepth) z += s.dzdx;
-    if (a == 0) continue;  // fully transparent fragments leave colour and depth alone
-    if constexpr (DoDepth) {
-      if (!(fz <= depth[i])) continue;
-      depth[i] = fz;
+    __m128 z = _mm_setzero_ps();
+    if constexpr (DoDepth) z = _mm_add_ps(_mm_set1_ps(s.z + s.dzdx * float(i)), ramp);
+    ShadeFour<DoBlend, DoDepth, DoTint>(c, s.dst + i, DoDepth ? s.depth + i : nullptr, z, tintLo, tintHi);
+  }
+  if constexpr (F == Filter::Copy) {
+    if (i < s.count) {
+      Span rest = s;
+      rest.u = s.u + s.dudx * i;  // the fetcher restarts at the first pixel not yet drawn
+      Fetcher<F> tail(rest);
+      for (; i < s.count; ++i) {
+        ShadeOne<DoBlend, DoDepth, DoTint>(tail.Next(), s.dst + i, DoDepth ? s.depth + i : nullptr,
+                                           s.z + s.dzdx * float(i), s.tint);
+      }
     }
-    if constexpr (DoBlend) {
-      if (a != 255) c = Blend(c, dst[i], a);
-    }
-    dst[i] = c;
+    return;
+  }
+#endif
+  for (; i < s.count; ++i) {
+    ShadeOne<DoBlend, DoDepth, DoTint>(fetch.Next(), s.dst + i, DoDepth ? s.depth + i : nullptr,
+                                       s.z + s.dzdx * float(i), s.tint);
   }
 }
 
@@ -140,7 +261,11 @@ constexpr double kFixed = 65536.0;
 // keeps the fixed-point arithmetic far from overflow.
 constexpr double kMaxCoordinate = double(1 << 24);
 
-inline int64_t ToFixed(double t) { return int64_t(std::floor(t * kFixed + 0.5)); }
+inline int64_t ToFixed(double t) {
+  const double x = t * kFixed + 0.5;
+  const auto i = int64_t(x);
+  return double(i) > x ? i - 1 : i;  // floor, without a library call
+}
 
 // The texture gradients and depth of a triangle or rectangle, as planes over screen x and y.
 struct Planes {
@@ -260,40 +385,28 @@ class ReferenceBackend final : public IRasterBackend {
     return f == TEXF_LINEAR ? Filter::Bilinear : Filter::Nearest;
   }
 
-  // Draws row y from pixel x0 (inclusive) to x1 (exclusive) with the planes evaluated at the
-  // first pixel's centre.
-  void Row(int y, int x0, int x1, const Planes& p, Filter filter) {
-    if (x0 < 0) x0 = 0;
-    if (x1 > w_) x1 = w_;
-    if (x0 >= x1) return;
-    const double xc = x0 + 0.5 - p.ox, yc = y + 0.5 - p.oy;
-    double u = p.u0 + xc * p.dudx + yc * p.dudy;
-    double v = p.v0 + xc * p.dvdx + yc * p.dvdy;
-    Span s;
-    s.dst = &colour_[size_t(y) * w_ + x0];
-    s.depth = useDepth_ ? DepthRow(y) + x0 : nullptr;
-    s.count = x1 - x0;
+  // Fills in what every span of this draw shares.
+  void BaseSpan(Span& s, int count) const {
+    s.count = count;
     s.tex = tex_->argb.data();
     s.texW = int(tex_->width);
     s.texH = int(tex_->height);
-    s.dudx = ToFixed(p.dudx);
-    s.dvdx = ToFixed(p.dvdx);
-    s.z = std::clamp(float(p.z0 + xc * p.dzdx + yc * p.dzdy), 0.0f, 1.0f);
-    s.dzdx = float(p.dzdx);
-    if (s.dzdx != 0.0f) {
-      // Keep the whole span inside [0, 1] too: clamp its far end and step evenly between.
-      const float zEnd = std::clamp(float(p.z0 + (xc + s.count - 1) * p.dzdx + yc * p.dzdy), 0.0f, 1.0f);
-      s.dzdx = s.count > 1 ? (zEnd - s.z) / float(s.count - 1) : 0.0f;
-    }
     s.tint = tint_;
-    if (filter == Filter::Bilinear) {
-      u -= 0.5;
-      v -= 0.5;
-    }
-    s.u = ToFixed(u);
-    s.v = ToFixed(v);
-    // One texel per pixel: nearest is a plain copy, and so is bilinear when texel centres sit on
-    // pixel centres (all weights 0), provided every texel of the span lies inside the texture.
+  }
+
+  // Depth from zStart at the first pixel to zEnd at the last, both kept inside [0, 1].
+  static void DepthRamp(Span& s, double zStart, double zEnd) {
+    s.z = std::clamp(float(zStart), 0.0f, 1.0f);
+    s.dzdx = 0.0f;
+    if (zEnd != zStart && s.count > 1) s.dzdx = (std::clamp(float(zEnd), 0.0f, 1.0f) - s.z) / float(s.count - 1);
+  }
+
+  // Points the span at row y, pixel x0, and draws it with the filter, or a plain copy where one
+  // texel falls on each pixel: nearest always, bilinear when texel centres sit on pixel centres
+  // (all weights 0); only when every texel of the span lies inside the texture (no clamping).
+  void DrawSpan(Span& s, int y, int x0, Filter filter) {
+    s.dst = &colour_[size_t(y) * w_ + x0];
+    s.depth = useDepth_ ? DepthRow(y) + x0 : nullptr;
     if ((s.dudx == 65536 || s.dudx == -65536) && s.dvdx == 0) {
       const int64_t first = s.u >> 16, last = (s.u + s.dudx * (s.count - 1)) >> 16, row = s.v >> 16;
       const bool aligned = filter == Filter::Nearest || ((s.u & 0xFFFF) == 0 && (s.v & 0xFFFF) == 0);
@@ -302,6 +415,25 @@ class ReferenceBackend final : public IRasterBackend {
       }
     }
     PickSpan(filter, state_.alphaBlend, useDepth_, tint_ != 0xFFFFFFFFu)(s);
+  }
+
+  // Draws row y from pixel x0 (inclusive) to x1 (exclusive) with the planes evaluated at the
+  // first pixel's centre.
+  void Row(int y, int x0, int x1, const Planes& p, Filter filter) {
+    if (x0 < 0) x0 = 0;
+    if (x1 > w_) x1 = w_;
+    if (x0 >= x1) return;
+    const double xc = x0 + 0.5 - p.ox, yc = y + 0.5 - p.oy;
+    const double half = filter == Filter::Bilinear ? 0.5 : 0.0;
+    Span s;
+    BaseSpan(s, x1 - x0);
+    s.u = ToFixed(p.u0 + xc * p.dudx + yc * p.dudy - half);
+    s.v = ToFixed(p.v0 + xc * p.dvdx + yc * p.dvdy - half);
+    s.dudx = ToFixed(p.dudx);
+    s.dvdx = ToFixed(p.dvdx);
+    const double z = p.z0 + xc * p.dzdx + yc * p.dzdy;
+    DepthRamp(s, z, z + (s.count - 1) * p.dzdx);
+    DrawSpan(s, y, x0, filter);
   }
 
   // Axis-aligned rectangles (unturned sprites, mirrored or scaled): one span per row.
@@ -325,7 +457,22 @@ class ReferenceBackend final : public IRasterBackend {
     const double yt = std::min(a.y, c.y), yb = std::max(a.y, c.y);
     const int x0 = int(std::ceil(xl - 0.5)), x1 = int(std::ceil(xr - 0.5));
     const int y0 = std::max(0, int(std::ceil(yt - 0.5))), y1 = std::min(h_, int(std::ceil(yb - 0.5)));
-    for (int y = y0; y < y1; ++y) Row(y, x0, x1, p, filter);
+    // Everything along x is the same on every row; only v and depth change from row to row.
+    const int cx0 = std::max(x0, 0), cx1 = std::min(x1, w_);
+    if (cx0 >= cx1 || y0 >= y1) return true;
+    const double xc = cx0 + 0.5 - p.ox, half = filter == Filter::Bilinear ? 0.5 : 0.0;
+    Span base;
+    BaseSpan(base, cx1 - cx0);
+    base.u = ToFixed(p.u0 + xc * p.dudx - half);
+    base.dudx = ToFixed(p.dudx);
+    for (int y = y0; y < y1; ++y) {
+      const double yc = y + 0.5 - p.oy;
+      Span s = base;
+      s.v = ToFixed(p.v0 + yc * p.dvdy - half);
+      const double z = p.z0 + xc * p.dzdx + yc * p.dzdy;
+      DepthRamp(s, z, z + (s.count - 1) * p.dzdx);
+      DrawSpan(s, y, cx0, filter);
+    }
     return true;
   }
 

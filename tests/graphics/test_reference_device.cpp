@@ -101,6 +101,41 @@ TEST_F(ReferenceDeviceTest, UnscaledCellsAreCopiedTexelForTexelAndMirroredAboutT
   EXPECT_EQ(testsupport::CheckGolden("graphics_copy_and_mirror", img, 0), "");
 }
 
+TEST_F(ReferenceDeviceTest, OddWidthsAndClippedEdgesCopyExactlyToo) {
+  // Widths that are not a multiple of four, forwards and mirrored, and cells cut by the edges.
+  Frame(80, 40);
+  sprite->Begin(SPRITE_ALPHABLEND);
+  for (int width : {1, 3, 13}) {
+    const RectI src{36, 12, 36 + width, 14};  // two rows of cell 1's body and notch
+    const float x = float(2 + 20 * (width / 13)), y = float(width);
+    sprite->SetTransform(gfxtest::Translate(x, y, 0.1f));
+    ASSERT_EQ(sprite->Draw(atlas.get(), &src, nullptr, nullptr, 0xFFFFFFFFu), S_OK);
+    const Vec3 centre{float(width) / 2, 1, 0}, flip{1, 1, 1};
+    const Quat half{0, 1, 0, 0};
+    const Vec3 move{x + 30, y, 0.1f};
+    sprite->SetTransform(MatrixTransformation(&flip, &centre, &half, &move));
+    ASSERT_EQ(sprite->Draw(atlas.get(), &src, nullptr, nullptr, 0xFFFFFFFFu), S_OK);
+  }
+  sprite->SetTransform(gfxtest::Translate(70, 30, 0.1f));  // hangs over the right and bottom edges
+  ASSERT_EQ(sprite->Draw(atlas.get(), nullptr, nullptr, nullptr, 0xFFFFFFFFu), S_OK);
+  ASSERT_EQ(sprite->End(), S_OK);
+  testsupport::Image img = Capture();
+  for (int width : {1, 3, 13}) {
+    const int x = 2 + 20 * (width / 13), y = width;
+    for (int row = 0; row < 2; ++row) {
+      for (int i = 0; i < width; ++i) {
+        ASSERT_EQ(img.At(x + i, y + row), Texel(texels, 36 + i, 12 + row)) << width << " " << i;
+        ASSERT_EQ(img.At(x + 30 + i, y + row), Texel(texels, 36 + width - 1 - i, 12 + row)) << width << " " << i;
+      }
+      EXPECT_EQ(img.At(x + width, y + row), kShownBackground);
+      EXPECT_EQ(img.At(x + 30 + width, y + row), kShownBackground);
+    }
+  }
+  for (int y = 30; y < 40; ++y) {
+    for (int x = 70; x < 80; ++x) ASSERT_EQ(img.At(x, y), Texel(texels, x - 70, y - 30)) << x << "," << y;
+  }
+}
+
 TEST_F(ReferenceDeviceTest, TintMultipliesTheTexels) {
   Frame(80, 40);
   sprite->Begin(SPRITE_ALPHABLEND | SPRITE_SORT_DEPTH_FRONTTOBACK);
