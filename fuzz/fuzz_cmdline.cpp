@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/appcmdline.h"
 
@@ -19,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Readable seeds: one byte per character, high bytes sign-extended.
     for (size_t i = 0; i < size; ++i) line.push_back(static_cast<wchar_t>(static_cast<signed char>(data[i])));
   }
-  // Exactly sized copy, so any read past the end is caught.
-  std::wstring_view view(line.data(), line.size());
+  // An exactly sized heap copy without a terminator, so any read past the end is caught.
+  std::vector<wchar_t> exact(line.begin(), line.end());
+  std::wstring_view view(exact.data(), exact.size());
   CommandLineResult r = ParseCommandLine(view);
 
   const CommandLineOverrides& o = r.overrides;
