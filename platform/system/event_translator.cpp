@@ -67,6 +67,13 @@ uint32_t BitsFromSdlState(uint32_t state) {
   return bits;
 }
 
+constexpr int kHitClient = 1;
+
+// WM_SETCURSOR: wParam the window under the pointer, lParam the hit area and the mouse message.
+Msg CursorQuery(WindowHandle w, uint32_t mouseMessage) {
+  return Msg{w, WM_SETCURSOR, reinterpret_cast<WPARAM>(w), MakeLParam(kHitClient, static_cast<int>(mouseMessage))};
+}
+
 constexpr uint32_t kButtonMask = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
 
 }  // namespace
@@ -129,6 +136,8 @@ void EventTranslator::Translate(const SDL_Event& e, const IWindowFacts& facts, u
       const WindowFacts f = facts.Find(e.motion.windowID);
       buttons_ = BitsFromSdlState(e.motion.state);
       if (f.window == nullptr) break;
+      // The desktop asks the window for its cursor before each uncaptured move.
+      if (buttons_ == 0) out.push_back(CursorQuery(f.window, WM_MOUSEMOVE));
       out.push_back({f.window, WM_MOUSEMOVE, WithModifierBits(buttons_, facts),
                      MakeLParam(e.motion.x, e.motion.y)});
       break;
@@ -155,6 +164,7 @@ void EventTranslator::Translate(const SDL_Event& e, const IWindowFacts& facts, u
           wp |= static_cast<WPARAM>(bit == MK_XBUTTON1 ? XBUTTON1 : XBUTTON2) << 16;
           break;
       }
+      if (down) out.push_back(CursorQuery(f.window, message));
       out.push_back({f.window, message, wp, MakeLParam(e.button.x, e.button.y)});
       break;
     }

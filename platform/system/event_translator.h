@@ -1,5 +1,6 @@
 #pragma once
-// SDL events → window messages, with no display involved: everything the translation needs to
+// SDL events → window messages (a cursor query, WM_SETCURSOR, goes before uncaptured mouse moves
+// and before button presses), with no display involved: everything the translation needs to
 // know about a window comes through IWindowFacts, and time comes in as an argument, so the
 // whole mapping can be driven by synthetic events.
 #include <SDL.h>

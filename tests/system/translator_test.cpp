@@ -166,50 +166,55 @@ TEST_F(Translation, KeysWithoutACodeOrWindowAreDropped) {
 
 TEST_F(Translation, MouseButtonsGiveClientPointAndHeldButtonBits) {
   auto m = Run(Button(true, SDL_BUTTON_LEFT, 100, 100));
-  ASSERT_EQ(m.size(), 1u);
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0].message, uint32_t(WM_SETCURSOR));
+  EXPECT_EQ(LoWordSigned(m[0].lParam), 1);
+  EXPECT_EQ(HiWordSigned(m[0].lParam), int(WM_LBUTTONDOWN));
+  m.erase(m.begin());
   EXPECT_EQ(m[0].message, uint32_t(WM_LBUTTONDOWN));
   EXPECT_EQ(LoWordSigned(m[0].lParam), 100);
   EXPECT_EQ(HiWordSigned(m[0].lParam), 100);
-  EXPECT_EQ(m[0].wParam, WPARAM(0x1));
+  EXPECT_EQ(m.back().wParam, WPARAM(0x1));
 
   m = Run(Button(true, SDL_BUTTON_RIGHT, 5, 7));
-  EXPECT_EQ(m.at(0).message, uint32_t(WM_RBUTTONDOWN));
-  EXPECT_EQ(m[0].wParam, WPARAM(0x3));
+  EXPECT_EQ(m.back().message, uint32_t(WM_RBUTTONDOWN));
+  EXPECT_EQ(m.back().wParam, WPARAM(0x3));
 
   m = Run(Button(false, SDL_BUTTON_LEFT, 5, 7));
-  EXPECT_EQ(m.at(0).message, uint32_t(WM_LBUTTONUP));
-  EXPECT_EQ(m[0].wParam, WPARAM(0x2));
+  ASSERT_EQ(m.size(), 1u);  // releases need no cursor
+  EXPECT_EQ(m.back().message, uint32_t(WM_LBUTTONUP));
+  EXPECT_EQ(m.back().wParam, WPARAM(0x2));
 
   m = Run(Button(true, SDL_BUTTON_MIDDLE, 5, 7));
-  EXPECT_EQ(m.at(0).message, uint32_t(WM_MBUTTONDOWN));
-  EXPECT_EQ(m[0].wParam, WPARAM(0x12));
+  EXPECT_EQ(m.back().message, uint32_t(WM_MBUTTONDOWN));
+  EXPECT_EQ(m.back().wParam, WPARAM(0x12));
 
   m = Run(Button(true, SDL_BUTTON_X1, 5, 7));
-  EXPECT_EQ(m.at(0).message, uint32_t(WM_XBUTTONDOWN));
-  EXPECT_EQ(m[0].wParam & 0xFFFF, WPARAM(0x32));
-  EXPECT_EQ(m[0].wParam >> 16, WPARAM(XBUTTON1));
+  EXPECT_EQ(m.back().message, uint32_t(WM_XBUTTONDOWN));
+  EXPECT_EQ(m.back().wParam & 0xFFFF, WPARAM(0x32));
+  EXPECT_EQ(m.back().wParam >> 16, WPARAM(XBUTTON1));
 
   m = Run(Button(true, SDL_BUTTON_X2, 5, 7));
-  EXPECT_EQ(m[0].wParam & 0xFFFF, WPARAM(0x72));
-  EXPECT_EQ(m[0].wParam >> 16, WPARAM(XBUTTON2));
+  EXPECT_EQ(m.back().wParam & 0xFFFF, WPARAM(0x72));
+  EXPECT_EQ(m.back().wParam >> 16, WPARAM(XBUTTON2));
 
   for (uint8_t b : {SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1, SDL_BUTTON_X2}) Run(Button(false, b, 0, 0));
   EXPECT_EQ(translator.ButtonBits(), 0u);
 
   facts.mods = KMOD_LSHIFT | KMOD_RCTRL;
   m = Run(Button(true, SDL_BUTTON_LEFT, -5, 600));
-  EXPECT_EQ(m.at(0).wParam, WPARAM(MK_LBUTTON | MK_SHIFT | MK_CONTROL));
-  EXPECT_EQ(LoWordSigned(m[0].lParam), -5);
-  EXPECT_EQ(HiWordSigned(m[0].lParam), 600);
+  EXPECT_EQ(m.back().wParam, WPARAM(MK_LBUTTON | MK_SHIFT | MK_CONTROL));
+  EXPECT_EQ(LoWordSigned(m.back().lParam), -5);
+  EXPECT_EQ(HiWordSigned(m.back().lParam), 600);
 }
 
 TEST_F(Translation, EverySecondClickIsADoubleClick) {
-  EXPECT_EQ(Run(Button(true, SDL_BUTTON_LEFT, 1, 1, 2)).at(0).message, uint32_t(WM_LBUTTONDBLCLK));
-  EXPECT_EQ(Run(Button(true, SDL_BUTTON_LEFT, 1, 1, 3)).at(0).message, uint32_t(WM_LBUTTONDOWN));
-  EXPECT_EQ(Run(Button(true, SDL_BUTTON_RIGHT, 1, 1, 2)).at(0).message, uint32_t(WM_RBUTTONDBLCLK));
-  EXPECT_EQ(Run(Button(true, SDL_BUTTON_MIDDLE, 1, 1, 4)).at(0).message, uint32_t(WM_MBUTTONDBLCLK));
-  EXPECT_EQ(Run(Button(true, SDL_BUTTON_X2, 1, 1, 2)).at(0).message, uint32_t(WM_XBUTTONDBLCLK));
-  EXPECT_EQ(Run(Button(false, SDL_BUTTON_LEFT, 1, 1, 2)).at(0).message, uint32_t(WM_LBUTTONUP));
+  EXPECT_EQ(Run(Button(true, SDL_BUTTON_LEFT, 1, 1, 2)).back().message, uint32_t(WM_LBUTTONDBLCLK));
+  EXPECT_EQ(Run(Button(true, SDL_BUTTON_LEFT, 1, 1, 3)).back().message, uint32_t(WM_LBUTTONDOWN));
+  EXPECT_EQ(Run(Button(true, SDL_BUTTON_RIGHT, 1, 1, 2)).back().message, uint32_t(WM_RBUTTONDBLCLK));
+  EXPECT_EQ(Run(Button(true, SDL_BUTTON_MIDDLE, 1, 1, 4)).back().message, uint32_t(WM_MBUTTONDBLCLK));
+  EXPECT_EQ(Run(Button(true, SDL_BUTTON_X2, 1, 1, 2)).back().message, uint32_t(WM_XBUTTONDBLCLK));
+  EXPECT_EQ(Run(Button(false, SDL_BUTTON_LEFT, 1, 1, 2)).back().message, uint32_t(WM_LBUTTONUP));
 }
 
 TEST_F(Translation, MovesAndWheel) {
@@ -218,12 +223,22 @@ TEST_F(Translation, MovesAndWheel) {
   e.motion.windowID = 1;
   e.motion.x = 320;
   e.motion.y = 17;
-  e.motion.state = SDL_BUTTON_RMASK | SDL_BUTTON_X2MASK;
+  e.motion.state = 0;
   auto m = Run(e);
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0].message, uint32_t(WM_SETCURSOR));
+  EXPECT_EQ(m[0].wParam, reinterpret_cast<WPARAM>(w()));
+  EXPECT_EQ(HiWordSigned(m[0].lParam), int(WM_MOUSEMOVE));
+  EXPECT_EQ(m[1].message, uint32_t(WM_MOUSEMOVE));
+  EXPECT_EQ(m[1].wParam, WPARAM(0));
+  EXPECT_EQ(m[1].lParam, MakeLParam(320, 17));
+
+  // With buttons held the pointer is captured: no cursor query.
+  e.motion.state = SDL_BUTTON_RMASK | SDL_BUTTON_X2MASK;
+  m = Run(e);
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].message, uint32_t(WM_MOUSEMOVE));
   EXPECT_EQ(m[0].wParam, WPARAM(MK_RBUTTON | MK_XBUTTON2));
-  EXPECT_EQ(m[0].lParam, MakeLParam(320, 17));
 
   SDL_Event wheel{};
   wheel.type = SDL_MOUSEWHEEL;
@@ -236,7 +251,7 @@ TEST_F(Translation, MovesAndWheel) {
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].message, uint32_t(WM_MOUSEWHEEL));
   EXPECT_EQ(HiWordSigned(static_cast<intptr_t>(m[0].wParam)), 120);
-  EXPECT_EQ(m[0].wParam & 0xFFFF, WPARAM(MK_RBUTTON | MK_XBUTTON2));
+  EXPECT_EQ(m.back().wParam & 0xFFFF, WPARAM(MK_RBUTTON | MK_XBUTTON2));
   EXPECT_EQ(LoWordSigned(m[0].lParam), 310);  // screen coordinates
   EXPECT_EQ(HiWordSigned(m[0].lParam), 220);
 
