@@ -8,6 +8,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "platform/graphics/gl_driver.h"
 #include "platform/graphics/raster_backend.h"
 
 namespace plat::gfx {
@@ -20,13 +21,15 @@ layout(location = 1) in vec2 texel;     // texels of the whole texture
 layout(location = 2) in vec4 tint;
 uniform vec2 targetSize;
 uniform vec2 imageSize;
+uniform vec2 lineShift;  // wireframe: lines through pixel centres light the pixels holding their points
 out vec2 uv;
 out vec4 colour;
 void main() {
   uv = texel / imageSize;
   colour = tint;
   // Depth outside [0, 1] is pulled in, never clipped.
-  gl_Position = vec4(position.x / targetSize.x * 2.0 - 1.0, 1.0 - position.y / targetSize.y * 2.0,
+  vec2 p = position.xy + lineShift;
+  gl_Position = vec4(p.x / targetSize.x * 2.0 - 1.0, 1.0 - p.y / targetSize.y * 2.0,
                      clamp(position.z, 0.0, 1.0) * 2.0 - 1.0, 1.0);
 })";
 
@@ -97,6 +100,7 @@ class GlBackend final : public IRasterBackend {
       error = std::string("no OpenGL 3.3 core context: ") + SDL_GetError();
       return false;
     }
+    KeepGlDriverLoaded();
     if (epoxy_gl_version() < 33) {
       error = "OpenGL 3.3 is not available";
       return false;
@@ -127,6 +131,7 @@ class GlBackend final : public IRasterBackend {
     }
     targetSizeAt_ = glGetUniformLocation(program_, "targetSize");
     imageSizeAt_ = glGetUniformLocation(program_, "imageSize");
+    lineShiftAt_ = glGetUniformLocation(program_, "lineShift");
     glUseProgram(program_);
     glUniform1i(glGetUniformLocation(program_, "image"), 0);
 
@@ -252,6 +257,7 @@ class GlBackend final : public IRasterBackend {
                               : 0;
     glBindSampler(0, samplers_[sampler]);
     glPolygonMode(GL_FRONT_AND_BACK, solid ? GL_FILL : GL_LINE);
+    glUniform2f(lineShiftAt_, solid ? 0.0f : 0.5f, solid ? 0.0f : 0.5f);
     if (state.alphaBlend) glEnable(GL_BLEND); else glDisable(GL_BLEND);
     if (state.depthTest && hasDepth_) {
       glEnable(GL_DEPTH_TEST);
@@ -356,7 +362,7 @@ class GlBackend final : public IRasterBackend {
   SDL_GLContext context_ = nullptr;
   GLuint program_ = 0, vao_ = 0, vertexBuffer_ = 0, indexBuffer_ = 0;
   GLuint samplers_[4] = {};
-  GLint targetSizeAt_ = -1, imageSizeAt_ = -1;
+  GLint targetSizeAt_ = -1, imageSizeAt_ = -1, lineShiftAt_ = -1;
   GLuint framebuffer_ = 0, colourBuffer_ = 0, depthBuffer_ = 0;
   uint32_t width_ = 0, height_ = 0;
   bool hasDepth_ = false;

@@ -4,6 +4,7 @@
 
 #include <epoxy/gl.h>
 
+#include "platform/graphics/gl_driver.h"
 #include "platform/graphics/raster_backend.h"
 
 namespace plat::gfx {
@@ -62,6 +63,7 @@ class GlPresenterImpl final : public GlPresenter {
     AskForCoreContext();
     context_ = SDL_GL_CreateContext(window_);
     if (!context_) return false;
+    KeepGlDriverLoaded();
     SDL_GL_SetSwapInterval(0);
     GLuint vs = Compile(GL_VERTEX_SHADER, kVertex), fs = Compile(GL_FRAGMENT_SHADER, kFragment);
     if (!vs || !fs) {

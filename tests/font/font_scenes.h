@@ -8,8 +8,8 @@
 namespace fontscenes {
 
 constexpr uint32_t kLineWidth = 64, kLineHeight = 24;
-constexpr uint32_t kWrappedWidth = 168, kWrappedHeight = 96;
-constexpr plat::RectI kWrappedBox{6, 4, 150, 80};
+constexpr uint32_t kWrappedWidth = 168, kWrappedHeight = 80;
+constexpr plat::RectI kWrappedBox{6, 4, 150, 60};  // the fourth line is cut through
 constexpr const wchar_t* kWrappedText = L"Summon a monster from your hand, then strike the enemy's avatar!";
 
 // Red "2000" from (4, 4), not clipped, as the battle draws its numbers.
