@@ -1,0 +1,197 @@
+// Error boxes and exit codes, traces, and bounded text building.
+#include <array>
+
+#include "common/appmisc.h"
+#include "tests/framework/framework_fixture.h"
+
+using Events = std::vector<std::string>;
+
+TEST_F(FrameworkTest, EachFrameworkErrorHasItsExitCodeAndText) {
+  struct Case { Result hr; int exitCode; const wchar_t* text; };
+  const Case cases[] = {
+      {APPERR_NODIRECT3D, 2, L"Could not initialize Direct3D. You may want to check that the latest version of DirectX "
+                             L"is correctly installed on your system.  Also make sure that this program was compiled "
+                             L"with header files that match the installed DirectX DLLs."},
+      {APPERR_NOCOMPATIBLEDEVICES, 3, L"Could not find any compatible Direct3D devices."},
+      {APPERR_MEDIANOTFOUND, 4, L"Could not find required media. Ensure that the DirectX SDK is correctly installed."},
+      {APPERR_NONZEROREFCOUNT, 5,
+       L"The D3D device has a non-zero reference count, meaning some objects were not released."},
+      {APPERR_CREATINGDEVICE, 6, L"Failed creating the Direct3D device."},
+      {APPERR_RESETTINGDEVICE, 7, L"Failed resetting the Direct3D device."},
+      {APPERR_CREATINGDEVICEOBJECTS, 8, L"Failed creating Direct3D device objects."},
+      {APPERR_RESETTINGDEVICEOBJECTS, 9, L"Failed resetting Direct3D device objects."},
+      {APPERR_INCORRECTVERSION, 10, L"Incorrect version of Direct3D and/or D3DX."},
+  };
+  for (const Case& c : cases) {
+    platform.system.boxes.clear();
+    EXPECT_EQ(AppDisplayErrorMessage(c.hr), c.hr);
+    EXPECT_EQ(AppGetExitCode(), c.exitCode);
+    ASSERT_EQ(platform.system.boxes.size(), 1u);
+    EXPECT_EQ(platform.system.boxes[0].text, c.text);
+    EXPECT_EQ(platform.system.boxes[0].caption, L"DirectX Application") << "no window title yet";
+    EXPECT_TRUE(platform.system.boxes[0].errorIcon);
+  }
+  platform.system.boxes.clear();
+  AppDisplayErrorMessage(E_OUTOFMEMORY);
+  EXPECT_EQ(AppGetExitCode(), 1);
+  EXPECT_TRUE(platform.system.boxes.empty());
+}
+
+TEST_F(FrameworkTest, ErrorBoxesBelongToTheWindowAndCanBeSwitchedOff) {
+  ASSERT_EQ(StartUp(), S_OK);
+  AppDisplayErrorMessage(APPERR_MEDIANOTFOUND);
+  ASSERT_EQ(platform.system.boxes.size(), 1u);
+  EXPECT_EQ(platform.system.boxes[0].caption, L"x[vela] 1.3.5");
+  EXPECT_EQ(platform.system.boxes[0].owner, Window());
+}
+
+TEST_F(FrameworkTest, NoErrorMessageBoxesKeepsTheExitCodeButShowsNothing) {
+  platform.graphics->createDeviceResult = E_FAIL;
+  EXPECT_EQ(StartUp(L"arena -noerrormsgboxes"), APPERR_CREATINGDEVICE);
+  EXPECT_EQ(AppGetExitCode(), 6);
+  EXPECT_TRUE(platform.system.boxes.empty());
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"CreateDevice"));
+}
+
+TEST_F(FrameworkTest, NoGraphicsSystemIsNoDirect3D) {
+  platform.failGraphics = true;
+  EXPECT_EQ(AppInit(false), APPERR_NODIRECT3D);
+  EXPECT_EQ(AppGetExitCode(), 2);
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"Direct3DCreate9"));
+  EXPECT_EQ(AppCreateWindow(), E_FAIL) << "init already failed";
+}
+
+TEST_F(FrameworkTest, CreatedCallbackFailureReleasesTheDeviceWithoutFurtherCallbacks) {
+  rec.createdResult = E_FAIL;
+  EXPECT_EQ(StartUp(), APPERR_CREATINGDEVICEOBJECTS);
+  EXPECT_EQ(rec.events, (Events{"modify", "created"}));
+  EXPECT_EQ(AppGetExitCode(), 8);
+  EXPECT_EQ(AppGetD3DDevice(), nullptr);
+  EXPECT_EQ(AppGetDeviceSettings(), nullptr);
+  EXPECT_TRUE(platform.Device()->destroyed);
+  EXPECT_FALSE(AppIsRenderingPaused());
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"DeviceCreated callback"));
+}
+
+TEST_F(FrameworkTest, CreatedCallbackMissingMediaIsReportedAsSuch) {
+  rec.createdResult = APPERR_MEDIANOTFOUND;
+  EXPECT_EQ(StartUp(), APPERR_MEDIANOTFOUND);
+  EXPECT_EQ(AppGetExitCode(), 4);
+}
+
+TEST_F(FrameworkTest, ResetCallbackFailureOnCreationDestroysTheDevice) {
+  rec.resetResults = {E_FAIL};
+  EXPECT_EQ(StartUp(), APPERR_RESETTINGDEVICEOBJECTS);
+  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset", "destroyed"}));
+  EXPECT_EQ(AppGetExitCode(), 9);
+  EXPECT_EQ(AppMainLoop(), E_FAIL);
+  EXPECT_EQ(AppGetExitCode(), 9);
+}
+
+TEST_F(FrameworkTest, RefusingTheFirstSettingsIsNoCompatibleDevices) {
+  rec.modifyAnswer = false;
+  EXPECT_EQ(StartUp(), E_ABORT);
+  EXPECT_EQ(AppGetExitCode(), 3);
+  ASSERT_EQ(platform.system.boxes.size(), 1u);
+  EXPECT_EQ(platform.system.boxes[0].text, L"Could not find any compatible Direct3D devices.");
+  EXPECT_EQ(platform.graphics->createCalls.size(), 0u);
+}
+
+TEST_F(FrameworkTest, ObjectsLeftAtReleaseAreReported) {
+  std::unique_ptr<plat::ITexture> kept;
+  rec.onCreated = [&] {
+    AppGetD3DDevice()->CreateTextureFromPixels(1, 1, {0xFFFFFFFFu}, kept);
+  };
+  ASSERT_EQ(StartUp(), S_OK);
+  AppShutdown(0);
+  EXPECT_EQ(AppGetExitCode(), 5);
+  ASSERT_FALSE(platform.system.boxes.empty());
+  EXPECT_EQ(platform.system.boxes.back().text,
+            L"The D3D device has a non-zero reference count, meaning some objects were not released.");
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"AppCleanup3DEnvironment"));
+  EXPECT_EQ(AppGetD3DDevice(), nullptr) << "forgotten anyway";
+}
+
+TEST_F(FrameworkTest, DeviceCallsFromInsideADeviceCallbackAreRefused) {
+  Result window = S_OK, device = S_OK;
+  rec.onCreated = [&] {
+    window = AppCreateWindow();
+    device = AppCreateDevice();
+  };
+  ASSERT_EQ(StartUp(L"arena -noerrormsgboxes"), S_OK);
+  EXPECT_EQ(window, E_FAIL);
+  EXPECT_EQ(device, E_FAIL);
+  EXPECT_EQ(platform.graphics->createCalls.size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Traces
+
+TEST_F(FrameworkTest, TraceLineNamesFileLineCallAndCode) {
+  EXPECT_EQ(AppTrace("common/thing.cpp", 42, E_FAIL, L"SomeCall", false), E_FAIL);
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"(42): SomeCall hr=E_FAIL (0x80004005)"));
+  EXPECT_TRUE(platform.system.boxes.empty());
+}
+
+// Answering "yes" with no debugger attached must not end (or break) the process.
+TEST_F(FrameworkTest, TraceBoxAnsweredYesWithoutDebuggerCarriesOn) {
+  platform.system.answers = {plat::BoxAnswer::Yes};
+  EXPECT_EQ(AppTrace("x.cpp", 1, E_FAIL, L"Call", true), E_FAIL);
+  ASSERT_EQ(platform.system.boxes.size(), 1u);
+  EXPECT_EQ(platform.system.boxes[0].caption, L"Unexpected error encountered");
+  EXPECT_EQ(platform.system.boxes[0].buttons, plat::BoxButtons::YesNo);
+  EXPECT_EQ(platform.system.debugBreaks, 0);
+
+  platform.system.debuggerPresent = true;
+  platform.system.answers = {plat::BoxAnswer::Yes};
+  AppTrace("x.cpp", 1, E_FAIL, L"Call", true);
+  EXPECT_EQ(platform.system.debugBreaks, 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bounded text
+
+namespace {
+constexpr wchar_t kGuard = L'#';
+template <size_t N>
+bool GuardIntact(const std::array<wchar_t, N>& a, size_t from) {
+  for (size_t i = from; i < N; ++i)
+    if (a[i] != kGuard) return false;
+  return true;
+}
+}  // namespace
+
+TEST(BoundedTextTest, TruncatesTerminatesAndNeverWritesPastTheBuffer) {
+  std::array<wchar_t, 32> a;
+  a.fill(kGuard);
+  EXPECT_EQ(AppStringPrintf(a.data(), 5, L"%ls-%d", L"abcdef", 12), E_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(std::wstring(a.data()), L"abcd");
+  EXPECT_TRUE(GuardIntact(a, 5));
+
+  a.fill(kGuard);
+  EXPECT_EQ(AppStringPrintf(a.data(), 6, L"%d", 12345), S_OK) << "exact fit";
+  EXPECT_EQ(std::wstring(a.data()), L"12345");
+  EXPECT_TRUE(GuardIntact(a, 6));
+
+  a.fill(kGuard);
+  EXPECT_EQ(AppStringPrintf(a.data(), 0, L"x"), E_INVALIDARG);
+  EXPECT_TRUE(GuardIntact(a, 0));
+  EXPECT_EQ(AppStringCopy(a.data(), 0, L"x"), E_INVALIDARG);
+  EXPECT_TRUE(GuardIntact(a, 0));
+
+  EXPECT_EQ(AppStringCopy(a.data(), 3, L"hello"), E_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(std::wstring(a.data()), L"he");
+  EXPECT_TRUE(GuardIntact(a, 3));
+  EXPECT_EQ(AppStringCopy(a.data(), 1, L"hello"), E_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(a[0], L'\0');
+  EXPECT_TRUE(GuardIntact(a, 3));
+}
+
+TEST(BoundedTextTest, LongExpansionsAreCutToTheBuffer) {
+  std::wstring longText(5000, L'z');
+  std::array<wchar_t, 260> a;
+  a.fill(kGuard);
+  EXPECT_EQ(AppStringPrintf(a.data(), 256, L"[%ls]", longText.c_str()), E_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(std::wstring(a.data()), L"[" + std::wstring(254, L'z'));
+  EXPECT_TRUE(GuardIntact(a, 256));
+}

@@ -1,0 +1,222 @@
+// Order of the game's device callbacks through start-up, sizing, switches, loss and exit.
+#include "tests/framework/framework_fixture.h"
+
+using Events = std::vector<std::string>;
+
+TEST_F(FrameworkTest, StartUpCreatesAShownWindowAndDeviceInOrder) {
+  ASSERT_EQ(StartUp(), S_OK);
+  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset"}));
+  ASSERT_NE(Window(), nullptr);
+  EXPECT_TRUE(W()->visible);
+  EXPECT_EQ(W()->title, L"x[vela] 1.3.5");
+  EXPECT_EQ(platform.windows.GetClientRect(Window()), (plat::Rect{0, 0, 640, 480}));
+  // The window already fitted and lay inside the work area: it keeps the system's position.
+  EXPECT_EQ(W()->outer.left, platform.windows.defaultX);
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 640u);
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Height, 480u);
+  EXPECT_TRUE(AppIsWindowed());
+  EXPECT_EQ(AppGetExitCode(), 0);
+  EXPECT_FALSE(AppIsRenderingPaused());
+  EXPECT_FALSE(AppIsTimePaused());
+}
+
+TEST_F(FrameworkTest, WindowTooLargeForTheWorkAreaEndsWithTheClientSizeItGot) {
+  platform.windows.displays[0].workArea = plat::Rect{0, 0, 600, 400};
+  platform.graphics->deviceTemplate.clientWidth = 600 - 8;
+  platform.graphics->deviceTemplate.clientHeight = 400 - 32;
+  ASSERT_EQ(StartUp(), S_OK);
+  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset", "modify", "lost", "reset"}));
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 592u);
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Height, 368u);
+  EXPECT_EQ(W()->outer, (plat::Rect{0, 0, 600, 400}));
+}
+
+TEST_F(FrameworkTest, WindowOutsideTheWorkAreaIsCentredThere) {
+  platform.windows.defaultX = 1700;  // would hang off the right edge
+  ASSERT_EQ(StartUp(), S_OK);
+  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset"}));
+  int outerW = 640 + 8, outerH = 480 + 32;
+  EXPECT_EQ(W()->outer.left, (1920 - outerW) / 2);
+  EXPECT_EQ(W()->outer.top, (1040 - outerH) / 2);
+}
+
+TEST_F(FrameworkTest, DraggingTheFrameResetsOnceAtTheEnd) {
+  ASSERT_EQ(StartUp(), S_OK);
+  size_t mark = rec.events.size();
+  platform.Device()->clientWidth = 800;
+  platform.Device()->clientHeight = 600;
+  platform.windows.UserResize(800, 600);
+  // Half-way through the drag the device has not changed and time stands still.
+  plat::Msg msg;
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(platform.windows.PeekMessage(msg));
+    platform.windows.DispatchMessage(msg);
+  }
+  EXPECT_TRUE(AppIsTimePaused());
+  EXPECT_TRUE(AppIsRenderingPaused());
+  EXPECT_EQ(rec.events.size(), mark);
+  Pump();
+  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 800u);
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Height, 600u);
+  EXPECT_FALSE(AppIsTimePaused());
+  EXPECT_FALSE(AppIsRenderingPaused());
+}
+
+TEST_F(FrameworkTest, MaximiseResetsAtOnce) {
+  ASSERT_EQ(StartUp(), S_OK);
+  size_t mark = rec.events.size();
+  platform.Device()->clientWidth = 1920 - 8;
+  platform.Device()->clientHeight = 1040 - 32;
+  platform.windows.UserMaximize();
+  Pump();
+  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 1912u);
+}
+
+TEST_F(FrameworkTest, AltEnterSwitchesToFullScreenAndBackToTheSavedPlace) {
+  ASSERT_EQ(StartUp(), S_OK);
+  plat::Rect windowed = W()->outer;
+  size_t mark = rec.events.size();
+
+  EXPECT_EQ(platform.windows.SendMessage(Window(), plat::WM_SYSKEYDOWN, plat::VK_RETURN, plat::kAltBit), 0);
+  Pump();
+  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
+  EXPECT_FALSE(AppIsWindowed());
+  EXPECT_TRUE(W()->fullScreen);
+  EXPECT_FALSE(W()->bordered);
+  EXPECT_EQ(platform.Device()->pp.Windowed, 0);
+  EXPECT_TRUE(W()->cursorClipped);
+  EXPECT_FALSE(platform.windows.DefWindowProcSaw(plat::WM_SYSKEYDOWN, plat::VK_RETURN));
+
+  mark = rec.events.size();
+  EXPECT_EQ(platform.windows.SendMessage(Window(), plat::WM_SYSKEYDOWN, plat::VK_RETURN, plat::kAltBit), 0);
+  Pump();
+  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
+  EXPECT_TRUE(AppIsWindowed());
+  EXPECT_FALSE(W()->fullScreen);
+  EXPECT_TRUE(W()->bordered);
+  EXPECT_EQ(W()->outer, windowed);
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 640u);
+  EXPECT_FALSE(W()->cursorClipped);
+  EXPECT_FALSE(AppIsRenderingPaused());
+}
+
+TEST_F(FrameworkTest, F3RecreatesTheDeviceOnTheOtherType) {
+  ASSERT_EQ(StartUp(), S_OK);
+  size_t mark = rec.events.size();
+  platform.windows.PostKey(plat::VK_F3, true);
+  Pump();
+  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "destroyed", "created", "reset"}));
+  EXPECT_EQ(AppGetDeviceSettings()->DeviceType, uint32_t(plat::DEVTYPE_REF));
+  EXPECT_EQ(platform.Device()->deviceType, uint32_t(plat::DEVTYPE_REF));
+  EXPECT_TRUE(platform.graphics->devices.front()->destroyed);
+  EXPECT_EQ(AppGetExitCode(), 11);
+
+  platform.windows.PostKey(plat::VK_F3, true);
+  Pump();
+  EXPECT_EQ(AppGetDeviceSettings()->DeviceType, uint32_t(plat::DEVTYPE_HAL));
+  EXPECT_EQ(AppGetExitCode(), 0);
+  EXPECT_FALSE(AppIsRenderingPaused());
+}
+
+TEST_F(FrameworkTest, LostDeviceWaitsThenResets) {
+  ASSERT_EQ(StartUp(), S_OK);
+  size_t mark = rec.events.size();
+  platform.Device()->presentResult = D3DERR_DEVICELOST;
+  Frames(1);
+  platform.Device()->presentResult = S_OK;
+  platform.Device()->testCooperativeLevelResult = D3DERR_DEVICELOST;
+  size_t moves = rec.moveTimes.size();
+  platform.system.sleeps.clear();
+  Frames(3);
+  EXPECT_EQ(rec.moveTimes.size(), moves) << "no callback while the device cannot be reset";
+  EXPECT_EQ(platform.system.sleeps, (std::vector<uint32_t>{50, 50, 50}));
+  EXPECT_EQ(rec.events.size(), mark);
+
+  platform.Device()->testCooperativeLevelResult = D3DERR_DEVICENOTRESET;
+  Frames(1);
+  EXPECT_EQ(rec.Since(mark), (Events{"lost", "reset"}));
+  EXPECT_EQ(rec.moveTimes.size(), moves + 1);
+}
+
+TEST_F(FrameworkTest, DriverInternalErrorOnPresentIsALostDevice) {
+  ASSERT_EQ(StartUp(), S_OK);
+  platform.Device()->presentResult = D3DERR_DRIVERINTERNALERROR;
+  Frames(1);
+  platform.Device()->presentResult = S_OK;
+  platform.Device()->testCooperativeLevelResult = D3DERR_DEVICELOST;
+  size_t renders = rec.renderTimes.size();
+  Frames(2);
+  EXPECT_EQ(rec.renderTimes.size(), renders);
+  EXPECT_EQ(platform.Device()->testCooperativeLevels, 2);
+}
+
+TEST_F(FrameworkTest, ResetCallbackFailingOnRecoveryUndoesAndShutsDown) {
+  ASSERT_EQ(StartUp(), S_OK);
+  size_t mark = rec.events.size();
+  platform.Device()->presentResult = D3DERR_DEVICELOST;
+  Frames(1);
+  platform.Device()->testCooperativeLevelResult = D3DERR_DEVICENOTRESET;
+  rec.resetResults = {E_FAIL};
+  Frames(1);
+  EXPECT_EQ(rec.Since(mark), (Events{"lost", "reset", "lost", "destroyed"}));
+  ASSERT_EQ(platform.system.boxes.size(), 1u);
+  EXPECT_EQ(platform.system.boxes[0].text, L"Failed resetting Direct3D device objects.");
+  EXPECT_EQ(AppGetD3DDevice(), nullptr);
+  EXPECT_EQ(AppGetExitCode(), 0) << "shutdown overwrites the code";
+  EXPECT_EQ(Window(), nullptr);
+}
+
+TEST_F(FrameworkTest, DeviceThatWillNotResetIsRecreated) {
+  ASSERT_EQ(StartUp(), S_OK);
+  size_t mark = rec.events.size();
+  platform.Device()->presentResult = D3DERR_DEVICELOST;
+  Frames(1);
+  platform.Device()->testCooperativeLevelResult = D3DERR_DEVICENOTRESET;
+  platform.Device()->resetResult = E_FAIL;
+  Frames(1);
+  EXPECT_EQ(rec.Since(mark), (Events{"lost", "modify", "destroyed", "created", "reset"}));
+  EXPECT_EQ(platform.graphics->devices.size(), 2u);
+  EXPECT_NE(AppGetD3DDevice(), nullptr);
+  EXPECT_FALSE(AppIsRenderingPaused());
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"Reset"));
+}
+
+// A reset that fails during a change re-creates the device; that must not leave the change's own
+// pause behind (time and rendering would stay stopped for good).
+TEST_F(FrameworkTest, RecreationAfterAFailedResetLeavesNothingPaused) {
+  ASSERT_EQ(StartUp(), S_OK);
+  platform.Device()->resetResult = E_FAIL;
+  platform.graphics->deviceTemplate.clientWidth = 800;
+  platform.graphics->deviceTemplate.clientHeight = 600;
+  platform.windows.UserResize(800, 600);
+  Pump();
+  EXPECT_EQ(platform.graphics->devices.size(), 2u);
+  EXPECT_FALSE(AppIsRenderingPaused());
+  EXPECT_FALSE(AppIsTimePaused());
+  size_t renders = rec.renderTimes.size();
+  Frames(1);
+  EXPECT_EQ(rec.renderTimes.size(), renders + 1);
+}
+
+TEST_F(FrameworkTest, CloseThenProcessExitDeliversLostAndDestroyed) {
+  ASSERT_EQ(StartUp(), S_OK);
+  platform.windows.PostKey(plat::VK_ESCAPE, true);
+  EXPECT_EQ(AppMainLoop(), S_OK);
+  EXPECT_EQ(AppGetExitCode(), 0);
+  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset"})) << "the device outlives the loop";
+  EXPECT_EQ(platform.windows.Window(platform.windows.LastWindow()), nullptr);
+  AppResetStateForTests();  // what process exit does
+  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset", "lost", "destroyed"}));
+  EXPECT_TRUE(platform.graphics->devices.front()->destroyed);
+  EXPECT_EQ(platform.graphicsReleased, 1);
+}
+
+TEST_F(FrameworkTest, ClosingOnTheReferenceDeviceExitsWith11) {
+  ASSERT_EQ(StartUp(L"arena -forceref"), S_OK);
+  EXPECT_EQ(platform.Device()->deviceType, uint32_t(plat::DEVTYPE_REF));
+  platform.windows.PostKey(plat::VK_ESCAPE, true);
+  EXPECT_EQ(AppMainLoop(), S_OK);
+  EXPECT_EQ(AppGetExitCode(), 11);
+}
