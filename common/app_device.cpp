@@ -154,7 +154,6 @@ void AppSetCursorSettings(bool showCursorWhenFullScreen, bool clipCursorWhenFull
   FrameworkState& s = GetAppState();
   s.SetClipCursorWhenFullScreen(clipCursorWhenFullScreen);
   s.SetShowCursorWhenFullScreen(showCursorWhenFullScreen);
-  AppSetupCursor();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -355,6 +354,7 @@ Result AppChangeDevice(const DeviceSettings* newSettings, bool forceRecreate, bo
       plat::Rect client = windows->GetClientRect(windowedWindow);
       if (static_cast<uint32_t>(client.Width()) != ns->pp.BackBufferWidth ||
           static_cast<uint32_t>(client.Height()) != ns->pp.BackBufferHeight) {
+        // The nested change frees `ns` (it becomes that change's old settings).
         DeviceSettings adopt = *ns;
         adopt.pp.BackBufferWidth = 0;
         adopt.pp.BackBufferHeight = 0;
