@@ -526,6 +526,12 @@ void AppCleanup3DEnvironment(bool releaseSettings) {
   s.SetBackBufferSurfaceDesc(plat::SurfaceDesc{});
   s.SetCaps(plat::Caps{});
   s.SetDeviceCreated(false);
+
+  // A window closed while the device still drew into it goes now.
+  if (plat::WindowHandle closed = s.GetHWNDPendingDestroy()) {
+    s.SetHWNDPendingDestroy(nullptr);
+    if (plat::IWindowSystem* windows = Windows()) windows->DestroyAppWindow(closed);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

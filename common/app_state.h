@@ -77,6 +77,8 @@ class FrameworkState {
   APP_FIELD(plat::WindowHandle, HWNDDeviceWindowed, nullptr)
   APP_FIELD(int, AdapterMonitor, -1)
   APP_FIELD(void*, Menu, nullptr)
+  // A closed window kept (hidden) until the device made on it is released.
+  APP_FIELD(plat::WindowHandle, HWNDPendingDestroy, nullptr)
 
   // Mode-change memory.
   APP_FIELD(uint32_t, FullScreenBackBufferWidthAtModeChange, 0)

@@ -182,7 +182,15 @@ void HandleClose(FrameworkState& s, plat::WindowHandle window) {
       windows->GrabKeyboard(window, false);
       s.SetKeyboardGrabbed(false);
     }
-    windows->DestroyAppWindow(window);
+    if (s.GetD3DDevice()) {
+      // The device draws into this window until it is released (at the latest at process exit):
+      // hide it now, destroy it after the device, and end the loop as the destruction would.
+      windows->ShowWindow(window, plat::ShowCommand::Hide);
+      s.SetHWNDPendingDestroy(window);
+      windows->PostQuitMessage(0);
+    } else {
+      windows->DestroyAppWindow(window);
+    }
   }
   s.SetHWNDFocus(nullptr);
   s.SetHWNDDeviceFullScreen(nullptr);
