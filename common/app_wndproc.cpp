@@ -222,6 +222,13 @@ plat::LRESULT AppStaticWndProc(plat::WindowHandle window, uint32_t message, plat
     case plat::WM_SIZE:
       HandleSize(s, window, wParam);
       break;
+    case plat::WM_GETMINMAXINFO:
+      if (lParam != 0) {
+        auto* limits = reinterpret_cast<plat::MinMaxInfo*>(lParam);
+        limits->minTrackWidth = 200;
+        limits->minTrackHeight = 200;
+      }
+      break;
     case plat::WM_ENTERSIZEMOVE:
       AppPause(true, true);  // no device change while the frame is dragged
       s.SetInsideSizeMove(true);

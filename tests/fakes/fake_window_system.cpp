@@ -87,9 +87,12 @@ plat::WindowHandle FakeWindowSystem::CreateAppWindow(const std::wstring& title, 
   plat::Rect f = Frame(*window);
   window->outer = plat::Rect{x, y, x + f.left + clientWidth + f.right, y + f.top + clientHeight + f.bottom};
   auto handle = reinterpret_cast<plat::WindowHandle>(window.get());
+  FakeWindow* created = window.get();
   windows_[handle] = std::move(window);
   last_ = handle;
   ++windowsCreated;
+  // Like a real window system, ask the procedure how small the window may be dragged.
+  if (proc) proc(handle, plat::WM_GETMINMAXINFO, 0, reinterpret_cast<plat::LPARAM>(&created->limits));
   return handle;
 }
 

@@ -23,6 +23,7 @@ struct FakeWindow {
   plat::Rect restoreRect;  // outer rectangle to go back to from maximized or full screen
   bool keyboardGrabbed = false;
   bool cursorClipped = false;
+  plat::MinMaxInfo limits;  // what the procedure answered at creation
 };
 
 class FakeWindowSystem : public plat::IWindowSystem {

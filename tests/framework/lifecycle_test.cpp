@@ -9,6 +9,8 @@ TEST_F(FrameworkTest, StartUpCreatesAShownWindowAndDeviceInOrder) {
   ASSERT_NE(Window(), nullptr);
   EXPECT_TRUE(W()->visible);
   EXPECT_EQ(W()->title, L"x[vela] 1.3.5");
+  EXPECT_EQ(W()->limits.minTrackWidth, 200);
+  EXPECT_EQ(W()->limits.minTrackHeight, 200);
   EXPECT_EQ(platform.windows.GetClientRect(Window()), (plat::Rect{0, 0, 640, 480}));
   // The window already fitted and lay inside the work area: it keeps the system's position.
   EXPECT_EQ(W()->outer.left, platform.windows.defaultX);
