@@ -188,11 +188,82 @@ inline void ShadeFour(__m128i c, uint32_t* dst, float* depth, __m128 z, __m128i 
 }
 #endif
 
+#if defined(__SSE2__)
+// Four exact 8-bit-weight lerps at once: per pixel and channel a * (256 - f) + b * f, >> 8, with
+// `w` holding (f << 16) | (256 - f) per pixel; the same arithmetic as Lerp().
+__attribute__((always_inline)) inline __m128i LerpFour(__m128i a, __m128i b, __m128i w) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lo = _mm_unpacklo_epi8(a, b), hi = _mm_unpackhi_epi8(a, b);
+  const __m128i r0 = _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(lo, zero), _mm_shuffle_epi32(w, 0x00)), 8);
+  const __m128i r1 = _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi8(lo, zero), _mm_shuffle_epi32(w, 0x55)), 8);
+  const __m128i r2 = _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(hi, zero), _mm_shuffle_epi32(w, 0xAA)), 8);
+  const __m128i r3 = _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi8(hi, zero), _mm_shuffle_epi32(w, 0xFF)), 8);
+  return _mm_packus_epi16(_mm_packs_epi32(r0, r1), _mm_packs_epi32(r2, r3));
+}
+
+// Bilinear spans whose rows stay fixed (v does not change along x: every unturned sprite).
+// Four pixels at a time wherever all their texel pairs lie inside the texture; single pixels,
+// clamped, elsewhere (the first or last column of a cell at the texture's edge).
+template <bool DoBlend, bool DoDepth, bool DoTint>
+void DrawBilinearRowSpan(const Span& s) {
+  const int wMax = s.texW - 1, hMax = s.texH - 1;
+  const int64_t y0 = s.v >> 16;
+  const uint32_t* r0 = s.tex + size_t(ClampInt(y0, hMax)) * size_t(s.texW);
+  const uint32_t* r1 = s.tex + size_t(ClampInt(y0 + 1, hMax)) * size_t(s.texW);
+  const uint32_t fy = uint32_t(s.v >> 8) & 0xFF;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i tint = _mm_set1_epi32(int(s.tint));
+  const __m128i tintLo = _mm_unpacklo_epi8(tint, zero), tintHi = _mm_unpackhi_epi8(tint, zero);
+  const __m128i wy = _mm_set1_epi32(int((fy << 16) | (256 - fy)));
+  const __m128 ramp = _mm_mul_ps(_mm_set1_ps(s.dzdx), _mm_set_ps(3, 2, 1, 0));
+  int64_t u = s.u;
+  int i = 0;
+  while (i < s.count) {
+    const int64_t x0 = u >> 16, x3 = (u + 3 * s.dudx) >> 16;
+    if (i + 4 <= s.count && x0 >= 0 && x3 >= 0 && x0 < wMax && x3 < wMax) {
+      const int64_t u1 = u + s.dudx, u2 = u1 + s.dudx, u3 = u2 + s.dudx;
+      const int64_t x1 = u1 >> 16, x2 = u2 >> 16;
+      auto weight = [](int64_t uk) {
+        const uint32_t f = uint32_t(uk >> 8) & 0xFF;
+        return int((f << 16) | (256 - f));
+      };
+      const __m128i wx = _mm_set_epi32(weight(u3), weight(u2), weight(u1), weight(u));
+      __m128i c = LerpFour(_mm_set_epi32(int(r0[x3]), int(r0[x2]), int(r0[x1]), int(r0[x0])),
+                           _mm_set_epi32(int(r0[x3 + 1]), int(r0[x2 + 1]), int(r0[x1 + 1]), int(r0[x0 + 1])), wx);
+      if (fy) {
+        const __m128i bottom = LerpFour(_mm_set_epi32(int(r1[x3]), int(r1[x2]), int(r1[x1]), int(r1[x0])),
+                                        _mm_set_epi32(int(r1[x3 + 1]), int(r1[x2 + 1]), int(r1[x1 + 1]), int(r1[x0 + 1])), wx);
+        c = LerpFour(c, bottom, wy);
+      }
+      __m128 z = _mm_setzero_ps();
+      if constexpr (DoDepth) z = _mm_add_ps(_mm_set1_ps(s.z + s.dzdx * float(i)), ramp);
+      ShadeFour<DoBlend, DoDepth, DoTint>(c, s.dst + i, DoDepth ? s.depth + i : nullptr, z, tintLo, tintHi);
+      u += 4 * s.dudx;
+      i += 4;
+      continue;
+    }
+    const int xa = ClampInt(x0, wMax), xb = ClampInt(x0 + 1, wMax);
+    const uint32_t fx = uint32_t(u >> 8) & 0xFF;
+    uint32_t c = Lerp(r0[xa], r0[xb], fx);
+    if (fy) c = Lerp(c, Lerp(r1[xa], r1[xb], fx), fy);
+    ShadeOne<DoBlend, DoDepth, DoTint>(c, s.dst + i, DoDepth ? s.depth + i : nullptr, s.z + s.dzdx * float(i), s.tint);
+    u += s.dudx;
+    ++i;
+  }
+}
+#endif
+
 template <Filter F, bool DoBlend, bool DoDepth, bool DoTint>
 void DrawSpanT(const Span& s) {
   Fetcher<F> fetch(s);
   int i = 0;
 #if defined(__SSE2__)
+  if constexpr (F == Filter::Bilinear) {
+    if (s.dvdx == 0) {
+      DrawBilinearRowSpan<DoBlend, DoDepth, DoTint>(s);
+      return;
+    }
+  }
   const __m128i zero = _mm_setzero_si128();
   const __m128i tint = _mm_set1_epi32(int(s.tint));
   const __m128i tintLo = _mm_unpacklo_epi8(tint, zero), tintHi = _mm_unpackhi_epi8(tint, zero);
