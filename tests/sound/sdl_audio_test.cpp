@@ -1,0 +1,72 @@
+// The SDL sound backend under SDL's dummy driver (set for every test by the build), and with no
+// usable driver at all.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "game/sound_system.h"
+#include "platform/audio/audio.h"
+#include "platform/services.h"
+#include "tests/fakes/debug_capture.h"
+
+namespace {
+
+class SdlAudioTest : public ::testing::Test {
+ protected:
+  void Install() {
+    audio_ = plat::CreateSdlAudioSystem();
+    ASSERT_NE(audio_, nullptr);
+    plat::Services services;
+    services.system = &system_;
+    services.audio = audio_.get();
+    plat::SetServices(services);
+  }
+  void TearDown() override { plat::SetServices(plat::Services{}); }
+
+  DebugCapture system_;
+  std::unique_ptr<plat::IAudioSystem> audio_;
+};
+
+TEST_F(SdlAudioTest, DummyDriverTakesTheStoredFormatExactly) {
+  ASSERT_EQ(setenv("SDL_AUDIODRIVER", "dummy", 1), 0);
+  Install();
+  SoundSystem sound;
+  sound.OnReset();
+  EXPECT_EQ(system_.Joined(), L"");
+  ASSERT_TRUE(sound.Device() && sound.Device()->IsOpen());
+  EXPECT_EQ(sound.Device()->PrimaryFormat().blockAlign, 4);
+
+  // The device itself reports what it was opened with.
+  std::unique_ptr<plat::IAudioDevice> device;
+  ASSERT_EQ(audio_->OpenDevice(device), S_OK);
+  ASSERT_EQ(device->SetFormat({1, 11025, 8}), S_OK);
+  EXPECT_EQ(device->GetFormat(), (plat::AudioFormat{1, 11025, 8}));
+  // A width the output cannot carry is refused and the old format stays.
+  EXPECT_EQ(device->SetFormat({2, 22050, 24}), DSERR_BADFORMAT);
+  EXPECT_EQ(device->GetFormat(), (plat::AudioFormat{1, 11025, 8}));
+  device.reset();
+
+  sound.OnLost();
+  sound.StoreFormat(1, 44100, 8);
+  sound.OnReset();
+  EXPECT_EQ(system_.Joined(), L"");
+  EXPECT_EQ(sound.Device()->PrimaryFormat().averageBytesPerSecond, 44100u);
+  sound.OnLost();
+}
+
+TEST_F(SdlAudioTest, NoUsableDriverGoesOnSilently) {
+  ASSERT_EQ(setenv("SDL_AUDIODRIVER", "none-such-driver", 1), 0);
+  Install();
+  SoundSystem sound;
+  EXPECT_EQ(sound.OnReset(), S_OK);
+  ASSERT_EQ(system_.writes.size(), 2u) << system_.Joined();
+  EXPECT_NE(system_.writes[0].find(L"DirectSoundCreate8"), std::wstring::npos);
+  EXPECT_EQ(system_.writes[1], L"FAIL:Initialize\n");
+  sound.OnLost();
+  // Later resets fail the same way and still end nothing.
+  sound.OnReset();
+  EXPECT_EQ(system_.writes.size(), 4u);
+  sound.OnLost();
+}
+
+}  // namespace
