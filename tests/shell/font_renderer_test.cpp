@@ -1,5 +1,7 @@
 // Text through the font renderer: rectangles, format flags, the clamped colour conversion, and a
 // renderer without a font.
+#include <cmath>
+
 #include "game/font_renderer.h"
 #include "tests/shell/workspace.h"
 

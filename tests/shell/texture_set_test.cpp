@@ -127,8 +127,9 @@ TEST_F(TextureSetTest, EntriesFollowTheDevice) {
   Load(set, L"Data2/Monster.png", 64, 64);
   Load(set, L"Data2/TimeBar.png", 32, 32);
   EXPECT_EQ(deviceState_->liveObjects, 4u);  // a texture and a sprite object each
-  EXPECT_EQ(deviceState_->samplerStates[{0u, uint32_t(plat::SAMP_MINFILTER)}], uint32_t(plat::TEXF_LINEAR));
-  EXPECT_EQ(deviceState_->samplerStates[{0u, uint32_t(plat::SAMP_MAGFILTER)}], uint32_t(plat::TEXF_LINEAR));
+  auto& samplers = deviceState_->samplerStates;
+  EXPECT_EQ(samplers[std::make_pair(0u, uint32_t(plat::SAMP_MINFILTER))], uint32_t(plat::TEXF_LINEAR));
+  EXPECT_EQ(samplers[std::make_pair(0u, uint32_t(plat::SAMP_MAGFILTER))], uint32_t(plat::TEXF_LINEAR));
 
   set.ReleaseSprites();
   EXPECT_EQ(deviceState_->liveObjects, 0u);
