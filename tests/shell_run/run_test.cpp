@@ -2,6 +2,7 @@
 // the media-not-found exit code; under Xvfb, a real window's resize closes and reopens the sound
 // device once and mouse events reach the Overlay before the Scene.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
