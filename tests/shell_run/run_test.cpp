@@ -140,7 +140,7 @@ TEST_F(GameRunTest, ResizeReopensTheSoundOnceAndMouseReachesOverlayFirst) {
   WriteGameImages();
   WriteMonsterTable(8);
   const std::string d = std::string("DISPLAY=") + display;
-  Process game = StartGame({d, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "ARENA_EVENT_TRACE=1"});
+  Process game = StartGame({d, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "ARENA_TRACE_DEVICE_EVENTS=1"});
   ASSERT_GT(game.pid, 0);
 
   const std::string env = "env " + d + " ";
@@ -165,13 +165,13 @@ TEST_F(GameRunTest, ResizeReopensTheSoundOnceAndMouseReachesOverlayFirst) {
   EXPECT_EQ(status, 0) << err;
 
   const std::string resize = err.substr(before, afterResize - before);
-  EXPECT_EQ(CountOf(resize, "arena-event: sound closed\n"), 1) << resize;
-  EXPECT_EQ(CountOf(resize, "arena-event: sound open 2 22050 16\n"), 1) << resize;
-  EXPECT_LT(resize.find("arena-event: sound closed"), resize.find("arena-event: sound open")) << resize;
+  EXPECT_EQ(CountOf(resize, "arena: sound closed\n"), 1) << resize;
+  EXPECT_EQ(CountOf(resize, "arena: sound open 2 22050 16\n"), 1) << resize;
+  EXPECT_LT(resize.find("arena: sound closed"), resize.find("arena: sound open")) << resize;
 
   const std::string mouse = err.substr(afterResize);
-  const size_t overlay = mouse.find("arena-event: mouse overlay 1 200 150\n");
-  const size_t scene = mouse.find("arena-event: mouse scene 1 200 150\n");
+  const size_t overlay = mouse.find("arena: mouse overlay 1 200 150\n");
+  const size_t scene = mouse.find("arena: mouse scene 1 200 150\n");
   ASSERT_NE(overlay, std::string::npos) << mouse;
   ASSERT_NE(scene, std::string::npos) << mouse;
   EXPECT_LT(overlay, scene);
