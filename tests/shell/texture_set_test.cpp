@@ -65,10 +65,12 @@ TEST_F(TextureSetTest, CellIsScaledAtItsCornerAndTurnedAboutItsCentre) {
   TextureSet set;
   const size_t monster = Load(set, L"Data2/Monster.png", 64, 64);
 
+  set.BeginBatch(monster, 0x50);
   // Mirrored left to right: the cell's left edge lands 64 pixels right of the position.
   set.DrawSprite(&device_, monster, 0, {100, 50, 0.25f}, {}, {0, 1, 0}, {1, 1, 1});
   // Doubled in width, unturned: the right edge lands 128 pixels right.
   set.DrawSprite(&device_, monster, 0, {100, 50, 0.3f}, {}, {0, 0, 0}, {2, 1, 1});
+  set.EndBatch(monster);
   const auto draws = deviceState_->Draws();
   ASSERT_EQ(draws.size(), 2u);
 
@@ -100,7 +102,9 @@ TEST_F(TextureSetTest, TintRoundsHalfToEvenAndWraps) {
   WriteImage("Data2/Monster.png", 256, 192);
   TextureSet set;
   const size_t monster = Load(set, L"Data2/Monster.png", 64, 64);
+  set.BeginBatch(monster, 0x50);
   set.DrawSprite(&device_, monster, 0, {}, {0, 1, 0.5f, 1}, {}, {1, 1, 1});
+  set.EndBatch(monster);
   ASSERT_EQ(deviceState_->Draws().size(), 1u);
   EXPECT_EQ(deviceState_->Draws()[0].colour, 0xFF00FF80u);
 }
@@ -146,7 +150,11 @@ TEST_F(TextureSetTest, EntriesFollowTheDevice) {
   EXPECT_EQ(deviceState_->liveObjects, 4u);
 
   // Growing the set moves entries without dropping or duplicating their objects.
-  for (int i = 0; i < 20; ++i) set.AddSprite(L"Data2/Extra" + std::to_wstring(i) + L".png", 8, 8);
+  for (int i = 0; i < 20; ++i) {
+    const std::wstring name = L"Data2/Extra" + std::to_wstring(i) + L".png";
+    deviceState_->missingFiles.insert(name);
+    set.AddSprite(name, 8, 8);
+  }
   set.ResetSprites(&device_, nullptr, nullptr);
   EXPECT_EQ(deviceState_->liveObjects, 4u + 20u);  // the missing extras still get sprite objects
 
@@ -157,6 +165,7 @@ TEST_F(TextureSetTest, EntriesFollowTheDevice) {
 }
 
 TEST_F(TextureSetTest, MissingImageKeepsItsEntryAndNamesTheFile) {
+  deviceState_->missingFiles.insert(L"Data2/Missing.png");
   TextureSet set;
   const size_t missing = Load(set, L"Data2/Missing.png", 64, 64);
   ASSERT_EQ(set.Count(), 1u);
