@@ -18,7 +18,8 @@ FontRenderer g_font;  // the frame-statistics line
 
 namespace {
 
-// ARENA_TRACE_DEVICE_EVENTS=1 writes each device callback to stderr, for scripts that watch them.
+// ARENA_TRACE_DEVICE_EVENTS=1 writes each device callback, the sound device's state and the order
+// in which mouse events reach the Overlay and the Scene to stderr, for scripts that watch them.
 bool TraceDeviceEvents() {
   static const bool on = [] {
     const char* v = std::getenv("ARENA_TRACE_DEVICE_EVENTS");
@@ -35,6 +36,29 @@ void TraceEvent(const char* name, const plat::SurfaceDesc* backBuffer = nullptr)
     std::fprintf(stderr, "arena: %s %s %ux%u\n", name, type, backBuffer->Width, backBuffer->Height);
   else
     std::fprintf(stderr, "arena: %s\n", name);
+  std::fflush(stderr);
+}
+
+// With the device events on: the Overlay's sound device after a reset or a loss.
+void TraceSound() {
+  if (!TraceDeviceEvents()) return;
+  const SoundDevice* sound = g_overlay.Sound().Device();
+  if (!sound) {
+    std::fprintf(stderr, "arena: sound closed\n");
+  } else if (sound->PrimaryFormat().formatTag != 0) {
+    const WaveFormat& f = sound->PrimaryFormat();
+    std::fprintf(stderr, "arena: sound open %u %u %u\n", unsigned(f.channels), unsigned(f.samplesPerSecond),
+                 unsigned(f.bitsPerSample));
+  } else {
+    std::fprintf(stderr, "arena: sound unavailable\n");
+  }
+  std::fflush(stderr);
+}
+
+// With the device events on: which object a mouse event reaches, in order.
+void TraceMouse(const char* target, bool leftDown, int x, int y) {
+  if (!TraceDeviceEvents()) return;
+  std::fprintf(stderr, "arena: mouse %s %d %d %d\n", target, leftDown ? 1 : 0, x, y);
   std::fflush(stderr);
 }
 
@@ -63,6 +87,7 @@ Result OnCreateDevice(plat::IDevice* device, const plat::SurfaceDesc* backBuffer
 Result OnResetDevice(plat::IDevice* device, const plat::SurfaceDesc* backBuffer, void* userContext) {
   TraceEvent("reset", backBuffer);
   g_overlay.OnResetDevice(device, backBuffer, userContext);
+  TraceSound();
   g_scene.Reset(device, backBuffer, userContext);
   // The aspect is the game's own 4:3 whatever the back buffer's shape.
   plat::Matrix projection = plat::MatrixPerspectiveFovLH(0.785398185f, 1.33333337f, 0.1f, 257.0f);
@@ -74,6 +99,7 @@ void OnLostDevice(void* /*userContext*/) {
   TraceEvent("lost");
   g_font.Lost();
   g_overlay.OnLostDevice();
+  TraceSound();
   g_scene.Lost();
 }
 
@@ -108,7 +134,9 @@ plat::LRESULT MsgProc(plat::WindowHandle, uint32_t, plat::WPARAM, plat::LPARAM, 
 void OnKeyboard(uint32_t, bool, bool, void*) {}
 
 void OnMouse(bool leftDown, bool rightDown, bool, bool, bool, int, int x, int y, void* /*userContext*/) {
+  TraceMouse("overlay", leftDown, x, y);
   g_overlay.OnMouse(leftDown, rightDown, x, y);
+  TraceMouse("scene", leftDown, x, y);
   g_scene.Mouse(leftDown, rightDown, x, y);
 }
 
