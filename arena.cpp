@@ -19,7 +19,8 @@ FontRenderer g_font;  // the frame-statistics line
 namespace {
 
 // ARENA_TRACE_DEVICE_EVENTS=1 writes each device callback, the sound device's state and the order
-// in which mouse events reach the Overlay and the Scene to stderr, for scripts that watch them.
+// in which mouse events reach the Overlay and the Scene to stderr, for scripts that watch them
+// (the last two with prefixes of their own, so the device event lines stay as they are).
 bool TraceDeviceEvents() {
   static const bool on = [] {
     const char* v = std::getenv("ARENA_TRACE_DEVICE_EVENTS");
@@ -44,13 +45,13 @@ void TraceSound() {
   if (!TraceDeviceEvents()) return;
   const SoundDevice* sound = g_overlay.Sound().Device();
   if (!sound) {
-    std::fprintf(stderr, "arena: sound closed\n");
+    std::fprintf(stderr, "arena-sound: closed\n");
   } else if (sound->PrimaryFormat().formatTag != 0) {
     const WaveFormat& f = sound->PrimaryFormat();
-    std::fprintf(stderr, "arena: sound open %u %u %u\n", unsigned(f.channels), unsigned(f.samplesPerSecond),
+    std::fprintf(stderr, "arena-sound: open %u %u %u\n", unsigned(f.channels), unsigned(f.samplesPerSecond),
                  unsigned(f.bitsPerSample));
   } else {
-    std::fprintf(stderr, "arena: sound unavailable\n");
+    std::fprintf(stderr, "arena-sound: unavailable\n");
   }
   std::fflush(stderr);
 }
@@ -58,7 +59,7 @@ void TraceSound() {
 // With the device events on: which object a mouse event reaches, in order.
 void TraceMouse(const char* target, bool leftDown, int x, int y) {
   if (!TraceDeviceEvents()) return;
-  std::fprintf(stderr, "arena: mouse %s %d %d %d\n", target, leftDown ? 1 : 0, x, y);
+  std::fprintf(stderr, "arena-mouse: %s %d %d %d\n", target, leftDown ? 1 : 0, x, y);
   std::fflush(stderr);
 }
 

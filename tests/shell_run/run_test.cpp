@@ -182,13 +182,13 @@ TEST_F(GameRunTest, ResizeReopensTheSoundOnceAndMouseReachesOverlayFirst) {
   EXPECT_NE(status, -1) << "Escape did not end the game\n" << err;
 
   const std::string resize = err.substr(before, afterResize - before);
-  EXPECT_EQ(CountOf(resize, "arena: sound closed\n"), 1) << resize;
-  EXPECT_EQ(CountOf(resize, "arena: sound open 2 22050 16\n"), 1) << resize;
-  EXPECT_LT(resize.find("arena: sound closed"), resize.find("arena: sound open")) << resize;
+  EXPECT_EQ(CountOf(resize, "arena-sound: closed\n"), 1) << resize;
+  EXPECT_EQ(CountOf(resize, "arena-sound: open 2 22050 16\n"), 1) << resize;
+  EXPECT_LT(resize.find("arena-sound: closed"), resize.find("arena-sound: open")) << resize;
 
   const std::string mouse = err.substr(afterResize);
-  const size_t overlay = mouse.find("arena: mouse overlay 1 200 150\n");
-  const size_t scene = mouse.find("arena: mouse scene 1 200 150\n");
+  const size_t overlay = mouse.find("arena-mouse: overlay 1 200 150\n");
+  const size_t scene = mouse.find("arena-mouse: scene 1 200 150\n");
   ASSERT_NE(overlay, std::string::npos) << mouse;
   ASSERT_NE(scene, std::string::npos) << mouse;
   EXPECT_LT(overlay, scene);
