@@ -1,7 +1,8 @@
 // A whole battle played through the real framework, Scene and battle on the reference device at
 // a constant 0.05 s a frame, with mouse messages posted to the window: summon all three monsters,
 // attack the enemy's monster until it goes, then the enemy avatar until a new battle begins.
-// Key frames are compared with golden images; the battle's debugger lines are checked.
+// Key frames are compared with golden images (ARENA_UPDATE_GOLDEN=1 writes them again after the
+// art has changed); the battle's debugger lines are checked.
 #include <gtest/gtest.h>
 
 #include <algorithm>
