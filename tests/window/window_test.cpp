@@ -17,6 +17,7 @@
 
 #include "platform/services.h"
 #include "platform/system/sdl_handle.h"
+#include "platform/system/trace.h"
 
 extern char** environ;
 
@@ -279,6 +280,28 @@ TEST_F(RealWindow, FullScreenTakesTheDisplayModeAndGivesItBack) {
   EXPECT_EQ(SDL_GetWindowMouseGrab(ToSdlWindow(w)), SDL_FALSE);
   Until([](const Msg&) { return false; }, 800);
   for (const Msg& m : seen) EXPECT_NE(m.message, uint32_t(WM_ENTERSIZEMOVE)) << "full-screen switch taken for a drag";
+}
+
+TEST_F(RealWindow, ErrorBoxShowsAndAnsweringYesWithoutADebuggerLeavesTheProcessRunning) {
+  ::unsetenv("ARENA_NO_MESSAGE_BOXES");
+  ASSERT_TRUE(InstallRealServices());
+  if (GetServices().system->IsDebuggerPresent()) GTEST_SKIP() << "running under a debugger";
+  const std::string marker = "/tmp/arena_box_answered_" + std::to_string(::getpid());
+  std::remove(marker.c_str());
+  // A helper answers the box as a user would: focus it and press Enter, which is "Yes". The box's
+  // title is UTF-8 only, which xdotool's name search does not read, so xwininfo finds it.
+  const std::string answer =
+      "(for i in $(seq 150); do id=$(xwininfo -root -tree | grep '\"Unexpected error encountered\"' | "
+      "awk '{print $1}' | head -1); if [ -n \"$id\" ]; then sleep 0.3; "
+      "timeout 10 xdotool windowfocus --sync $id key Return && touch " + marker + "; exit 0; fi; "
+      "sleep 0.1; done) >/dev/null 2>&1 &";
+  ASSERT_EQ(std::system(answer.c_str()), 0);
+  const Result r = TraceResult("tests/window", 321, E_FAIL, L"SomeCall", true);
+  EXPECT_EQ(r, E_FAIL);
+  // Reaching this line after "Yes" is the point: without a debugger nothing may stop the process.
+  for (int i = 0; i < 50 && ::access(marker.c_str(), F_OK) != 0; ++i) SDL_Delay(100);
+  EXPECT_EQ(::access(marker.c_str(), F_OK), 0) << "the box was never shown and answered";
+  std::remove(marker.c_str());
 }
 
 }  // namespace
