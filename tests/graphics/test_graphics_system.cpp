@@ -146,3 +146,34 @@ TEST_F(GraphicsTest, FullScreenDeviceIsLostWhileItsWindowIsHidden) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where OpenGL windows exist (a real display), the reference device presents through OpenGL on
+// such a window, and the device type can be switched back and forth on the same window, as the
+// framework does at run time. Under the dummy driver there are no OpenGL windows: skipped.
+TEST_F(GraphicsTest, ReferenceAndHardwareDevicesTakeTurnsOnAnOpenGlWindow) {
+  window = SDL_CreateWindow("gl", 0, 0, 64, 48, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+  if (!window) GTEST_SKIP() << "no OpenGL windows here: " << SDL_GetError();
+  Caps caps;
+  const bool hardware = Succeeded(system->GetDeviceCaps(0, DEVTYPE_HAL, caps));
+  for (int round = 0; round < 2; ++round) {
+    for (uint32_t type : {uint32_t(DEVTYPE_REF), uint32_t(DEVTYPE_HAL)}) {
+      if (type == DEVTYPE_HAL && !hardware) continue;
+      PresentParameters pp = Windowed(0, 0);
+      const uint32_t vp = type == DEVTYPE_HAL ? CREATE_HARDWARE_VERTEXPROCESSING : CREATE_SOFTWARE_VERTEXPROCESSING;
+      ASSERT_EQ(system->CreateDevice(0, type, ToWindowHandle(window), vp, pp, device), S_OK) << type;
+      EXPECT_EQ(pp.BackBufferWidth, 64u);
+      ASSERT_EQ(device->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0x00123456u, 1.0f, 0), S_OK);
+      EXPECT_EQ(device->Present(), S_OK) << type;
+      std::vector<uint32_t> px;
+      uint32_t w = 0, h = 0;
+      ASSERT_EQ(device->ReadBackBuffer(px, w, h), S_OK);
+      ASSERT_EQ(px.size(), size_t(64) * 48);
+      EXPECT_EQ(px[0], 0xFF123456u) << type;
+      device.reset();
+    }
+  }
+}
+
+}  // namespace
