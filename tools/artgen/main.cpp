@@ -362,6 +362,28 @@ Surface Preview(const std::vector<Sheet>& sh) {
   return s;
 }
 
+// The desktop icon: the drake, drawn at twice its size on a rounded badge.
+Surface Icon() {
+  Surface s = NewSurface(128, 128);
+  Context c = NewContext(s);
+  cairo_t* cr = c.get();
+  RoundRectPath(cr, 4, 4, 120, 120, 22);
+  cairo_pattern_t* fill = cairo_pattern_create_linear(0, 4, 0, 124);
+  cairo_pattern_add_color_stop_rgb(fill, 0, pal::blue.r, pal::blue.g, pal::blue.b);
+  cairo_pattern_add_color_stop_rgb(fill, 1, pal::navy.r, pal::navy.g, pal::navy.b);
+  cairo_set_source(cr, fill);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(fill);
+  SetColour(cr, pal::gold);
+  cairo_set_line_width(cr, 4);
+  cairo_stroke(cr);
+  cairo_save(cr);
+  cairo_scale(cr, 2, 2);
+  PaintMonster(cr, 7);
+  cairo_restore(cr);
+  return s;
+}
+
 int Run(const std::filesystem::path& root, const std::string& previewPath) {
   const Font font(std::filesystem::absolute(root / "platform/graphics/fonts.conf").string());
   ChooseTextSize(font);
@@ -380,8 +402,10 @@ int Run(const std::filesystem::path& root, const std::string& previewPath) {
   for (const Sheet& sheet : sheets) WritePng(sheet.image, (root / "Data2" / sheet.file).string());
   WriteMonsterTable((root / "Data2/monster.txt").string());
   WritePng(ContactSheet(font, sheets), (root / "docs/contact-sheet.png").string());
+  std::filesystem::create_directories(root / "packaging");
+  WritePng(Icon(), (root / "packaging/xvela.png").string());
   if (!previewPath.empty()) WritePng(Preview(sheets), previewPath);
-  std::printf("artgen: wrote %zu images, Data2/monster.txt and docs/contact-sheet.png under %s\n",
+  std::printf("artgen: wrote %zu images, Data2/monster.txt, docs/contact-sheet.png and packaging/xvela.png under %s\n",
               sheets.size(), root.string().c_str());
   return 0;
 }
