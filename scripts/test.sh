@@ -23,8 +23,21 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 # Mesa's and SDL's own leaks are not ours.
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 
-ctest --test-dir build/asan --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" --timeout 300
+log=$(mktemp)
+status=0
+ctest --test-dir build/asan --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" --timeout 300 \
+  2>&1 | tee "$log" || status=$?
+summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+rm -f "$log"
+total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+failed=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+[ -n "$summary" ] || { total=0; failed=0; status=1; }
+passed=$((total - failed))
 
-if [ -x scripts/fuzz.sh ] || [ -f scripts/fuzz.sh ]; then
-  bash scripts/fuzz.sh
-fi
+# The fuzz run counts as one more check in the closing line.
+fuzz_status=0
+bash scripts/fuzz.sh || fuzz_status=$?
+if [ "$fuzz_status" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
+echo "$passed passed, $failed failed"
+[ "$status" -eq 0 ] && [ "$fuzz_status" -eq 0 ]
