@@ -251,3 +251,63 @@ TEST_F(ReferenceDeviceTest, DrawingNeedsABatchAndAScene) {
 }
 
 }  // namespace
+
+namespace {
+
+// Turned quads go through the triangle path: the two triangles must meet along their shared
+// diagonal without a gap or a double-blended seam. A half-transparent white square shows either.
+TEST_F(ReferenceDeviceTest, TurnedQuadsHaveNoSeamAlongTheirDiagonal) {
+  Frame(64, 64);
+  std::unique_ptr<ITexture> white = Texture(4, 4, std::vector<uint32_t>(16, 0xFFFFFFFFu));
+  for (uint32_t filter : {uint32_t(TEXF_POINT), uint32_t(TEXF_LINEAR)}) {
+    device->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, kBackground, 1.0f, 0);
+    device->SetSamplerState(0, SAMP_MAGFILTER, filter);
+    sprite->Begin(SPRITE_ALPHABLEND);
+    const Vec3 scale{10, 10, 1}, centre{20, 20, 0}, move{12, 12, 0.5f};
+    const float s = std::sin(0.3f), c = std::cos(0.3f);  // a turn of 0.6 radians about z
+    const Quat turn{0, 0, s, c};
+    sprite->SetTransform(MatrixTransformation(&scale, &centre, &turn, &move));
+    ASSERT_EQ(sprite->Draw(white.get(), nullptr, nullptr, nullptr, 0x80FFFFFFu), S_OK);
+    ASSERT_EQ(sprite->End(), S_OK);
+    testsupport::Image img = Capture();
+    const uint32_t covered = Over(0x80FFFFFFu, kShownBackground);
+    // The square's corners on screen, in order around it.
+    const Matrix m = MatrixTransformation(&scale, &centre, &turn, &move);
+    const Vec3 corner[4] = {TransformCoord({0, 0, 0}, m), TransformCoord({4, 0, 0}, m), TransformCoord({4, 4, 0}, m),
+                            TransformCoord({0, 4, 0}, m)};
+    // The winding decides which side of each edge is inside.
+    float area = 0;
+    for (int i = 0; i < 4; ++i) area += corner[i].x * corner[(i + 1) % 4].y - corner[(i + 1) % 4].x * corner[i].y;
+    const float sign = area > 0 ? -1.0f : 1.0f;
+    auto distanceInside = [&](float x, float y) {  // to the nearest edge, negative outside
+      float d = 1e9f;
+      for (int i = 0; i < 4; ++i) {
+        const Vec3 a = corner[i], b = corner[(i + 1) % 4];
+        const float ex = b.x - a.x, ey = b.y - a.y, len = std::sqrt(ex * ex + ey * ey);
+        d = std::min(d, sign * ((x - a.x) * ey - (y - a.y) * ex) / len);
+      }
+      return d;
+    };
+    ASSERT_GT(distanceInside(32, 32), 19.0f);
+    int inside = 0;
+    for (uint32_t y = 0; y < img.height; ++y) {
+      for (uint32_t x = 0; x < img.width; ++x) {
+        const uint32_t p = img.At(x, y);
+        const float d = distanceInside(float(x) + 0.5f, float(y) + 0.5f);
+        ASSERT_TRUE(p == kShownBackground || Close(p, covered)) << std::hex << p;  // never blended twice
+        if (d > 0.01f) {
+          ASSERT_TRUE(Close(p, covered)) << x << "," << y;  // no gap inside
+        } else if (d < -0.01f) {
+          ASSERT_EQ(p, kShownBackground) << x << "," << y;  // nothing outside
+        }
+        inside += p != kShownBackground;
+      }
+    }
+    EXPECT_NEAR(inside, 1600, 40) << filter;
+    if (filter == TEXF_LINEAR) {
+      EXPECT_EQ(testsupport::CheckGolden("graphics_turned_quad", img, 1), "");
+    }
+  }
+}
+
+}  // namespace
