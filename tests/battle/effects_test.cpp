@@ -146,40 +146,4 @@ TEST_F(EffectTest, MonsterZeroTargetKeepsItsFirstPhaseButTheAttackEnds) {
   EXPECT_EQ(FindId(elements, kIdEnemyField0)->visible, 1);
 }
 
-TEST_F(EffectTest, PhaseTablesForEveryTarget) {
-  BattleState s;
-  struct Expect {
-    int32_t id;
-    float home, out, y, turned;
-  };
-  for (Expect e : {Expect{500, 560, 570, 310, 0}, Expect{502, 360, 380, 310, 0}, Expect{510, 16, 6, 310, 1},
-                   Expect{513, 216, 196, 380, 1}}) {
-    s.strikes[0].targetId = e.id;
-    s.strikes[0].phase = -1;
-    const EffectPhase hold = Battle::RecoilStep(s, 0);
-    const EffectPhase out = Battle::RecoilStep(s, 0);
-    const EffectPhase back = Battle::RecoilStep(s, 0);
-    EXPECT_EQ(s.strikes[0].phase, 0);
-    EXPECT_FLOAT_EQ(hold.start.x, e.home);
-    EXPECT_FLOAT_EQ(hold.end.x, e.home);
-    EXPECT_FLOAT_EQ(hold.duration, 1.0f);
-    EXPECT_FLOAT_EQ(out.end.x, e.out);
-    EXPECT_FLOAT_EQ(out.duration, 0.5f);
-    EXPECT_FLOAT_EQ(back.start.x, e.out);
-    EXPECT_FLOAT_EQ(back.end.x, e.home);
-    EXPECT_FLOAT_EQ(back.start.y, e.y);
-    EXPECT_FLOAT_EQ(back.orientation.y, e.turned);
-  }
-  for (int32_t actor : {503, 512}) {
-    s.action.actorId = actor;
-    s.action.lungePhase = -1;
-    const EffectPhase out = Battle::LungeStep(s);
-    const EffectPhase back = Battle::LungeStep(s);
-    EXPECT_EQ(s.action.lungePhase, 0);
-    EXPECT_FLOAT_EQ(out.end.x - out.start.x, actor == 503 ? -40.0f : 40.0f);
-    EXPECT_FLOAT_EQ(back.end.x, out.start.x);
-    EXPECT_FLOAT_EQ(out.start.y, actor == 503 ? 380.0f : 310.0f);
-  }
-}
-
 }  // namespace

@@ -133,12 +133,4 @@ TEST(ElementList, PurgeKeepsOrderAndTracesOnlyAChange) {
   EXPECT_EQ(system.writes, (std::vector<std::wstring>{L"Purge ", L"7", L" -> ", L"5", L"\n"}));
 }
 
-TEST(ElementList, AppendCopies) {
-  ElementList list;
-  Element e = Make(1, 1);
-  Append(list, e);
-  e.id = 2;
-  EXPECT_EQ(list[0].id, 1);
-}
-
 }  // namespace
