@@ -7,6 +7,7 @@
 
 #include "platform/graphics/font_face.h"
 #include "platform/graphics/graphics.h"
+#include "platform/system/text.h"
 
 namespace plat {
 namespace {

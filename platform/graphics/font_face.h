@@ -44,7 +44,4 @@ class FontFace {
   std::string familyName_, filePath_;
 };
 
-// Converts a wide face name to UTF-8 (wchar_t holds whole code points here).
-std::string WideToUtf8(const std::wstring& text);
-
 }  // namespace plat
