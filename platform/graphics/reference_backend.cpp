@@ -332,7 +332,11 @@ constexpr double kFixed = 65536.0;
 // keeps the fixed-point arithmetic far from overflow.
 constexpr double kMaxCoordinate = double(1 << 24);
 
+// Texel coordinates and gradients in 16.16. Nonsense from degenerate geometry (infinities, NaN,
+// millions of texels per pixel) is clamped so the span arithmetic stays far from overflow.
 inline int64_t ToFixed(double t) {
+  if (!(t >= -2 * kMaxCoordinate)) t = t != t ? 0.0 : -2 * kMaxCoordinate;
+  if (t > 2 * kMaxCoordinate) t = 2 * kMaxCoordinate;
   const double x = t * kFixed + 0.5;
   const auto i = int64_t(x);
   return double(i) > x ? i - 1 : i;  // floor, without a library call
@@ -431,8 +435,9 @@ class ReferenceBackend final : public IRasterBackend {
  private:
   static bool Sane(const Quad& q) {
     for (const QuadVertex& v : q.v) {
-      if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z) || std::fabs(v.u) > kMaxCoordinate ||
-          std::fabs(v.v) > kMaxCoordinate || std::fabs(v.x) > kMaxCoordinate || std::fabs(v.y) > kMaxCoordinate) {
+      // Written so that NaN fails every test.
+      if (!std::isfinite(v.z) || !(std::fabs(v.u) <= kMaxCoordinate) || !(std::fabs(v.v) <= kMaxCoordinate) ||
+          !(std::fabs(v.x) <= kMaxCoordinate) || !(std::fabs(v.y) <= kMaxCoordinate)) {
         return false;
       }
     }
