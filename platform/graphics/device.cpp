@@ -74,12 +74,11 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
     return s;
   }
 
-  // The owning device is being destroyed: drop the backend, leave windowed mode if we entered
-  // full screen. Objects still alive see a dead device from now on.
+  // The owning device is being destroyed: drop the backend. Objects still alive see a dead
+  // device from now on.
   void Shutdown() {
     if (!backend_) return;
     backend_.reset();
-    if (!pp_.Windowed && config_.windows) config_.windows->SetFullScreen(ToWindowHandle(config_.window), false, nullptr);
     ReleaseCursor();
   }
 
@@ -143,8 +142,6 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
     PresentParameters wanted = pp;
     Result r = CompletePresentParameters(config_, wanted);
     if (Failed(r)) return r;
-    r = SwitchDisplay(wanted);
-    if (Failed(r)) return r;
     r = backend_->ResizeBuffers(wanted.BackBufferWidth, wanted.BackBufferHeight, wanted.EnableAutoDepthStencil != 0);
     if (Failed(r)) return r;
     pp_ = wanted;
@@ -152,18 +149,6 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
     needsReset_ = false;
     ResetStates();
     return S_OK;
-  }
-
-  // Enters or leaves full screen as the parameters ask (the window system does the mode switch).
-  Result SwitchDisplay(const PresentParameters& pp) {
-    if (!config_.windows) return S_OK;
-    const bool isFull = (SDL_GetWindowFlags(config_.window) & SDL_WINDOW_FULLSCREEN) != 0;
-    if (pp.Windowed) {
-      if (isFull) config_.windows->SetFullScreen(ToWindowHandle(config_.window), false, nullptr);
-      return S_OK;
-    }
-    DisplayModeInfo mode{pp.BackBufferWidth, pp.BackBufferHeight, pp.FullScreen_RefreshRateInHz, BitsOf(pp.BackBufferFormat)};
-    return config_.windows->SetFullScreen(ToWindowHandle(config_.window), true, &mode) ? S_OK : D3DERR_INVALIDCALL;
   }
 
   Result SetRenderState(RenderState state, uint32_t value) {
@@ -628,11 +613,6 @@ Result CreateSharedDevice(const DeviceConfig& config, PresentParameters& pp, std
   r = backend->ResizeBuffers(wanted.BackBufferWidth, wanted.BackBufferHeight, wanted.EnableAutoDepthStencil != 0);
   if (Failed(r)) return r;
   auto core = std::make_shared<DeviceCore>(config, std::move(backend), wanted);
-  r = core->SwitchDisplay(wanted);
-  if (Failed(r)) {
-    core->Shutdown();
-    return r;
-  }
   pp = wanted;
   out = std::make_unique<Device>(std::move(core));
   return S_OK;

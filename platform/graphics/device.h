@@ -15,8 +15,9 @@ struct DeviceConfig {
   uint32_t type = DEVTYPE_REF;
   uint32_t behaviourFlags = 0;
   Caps caps;
-  SDL_Window* window = nullptr;       // the device window
-  IWindowSystem* windows = nullptr;   // for switching full screen; may be null
+  // The device window. Switching it in and out of full screen is the window system's business
+  // (the framework does it around device changes); a full-screen device only checks its mode.
+  SDL_Window* window = nullptr;
   uint32_t desktopFormat = FMT_X8R8G8B8;
   std::vector<DisplayModeInfo> modes;  // the adapter's display modes, for full-screen checks
 };

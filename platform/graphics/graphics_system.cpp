@@ -160,7 +160,6 @@ class GraphicsSystem final : public IGraphicsSystem {
     WindowHandle deviceWindow = pp.hDeviceWindow ? pp.hDeviceWindow : window;
     if (!deviceWindow) return D3DERR_INVALIDCALL;
     config.window = ToSdlWindow(deviceWindow);
-    config.windows = &windows_;
     DisplayMode desktop;
     GetAdapterDisplayMode(adapter, desktop);
     config.desktopFormat = desktop.Format;

@@ -130,7 +130,7 @@ TEST_F(GraphicsTest, FullScreenDeviceIsLostWhileItsWindowIsHidden) {
   pp.Windowed = 0;
   pp.PresentationInterval = PRESENT_INTERVAL_DEFAULT;
   ASSERT_EQ(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_SOFTWARE_VERTEXPROCESSING, pp, device), S_OK);
-  ASSERT_EQ(windows.fullScreenCalls, std::vector<bool>{true});
+  EXPECT_TRUE(windows.fullScreenCalls.empty());  // the framework switches the display, not the device
   EXPECT_EQ(device->Present(), S_OK);
   SDL_HideWindow(window);
   EXPECT_EQ(device->Present(), D3DERR_DEVICELOST);
@@ -141,8 +141,6 @@ TEST_F(GraphicsTest, FullScreenDeviceIsLostWhileItsWindowIsHidden) {
   EXPECT_EQ(device->Reset(pp), S_OK);
   EXPECT_EQ(device->TestCooperativeLevel(), S_OK);
   EXPECT_EQ(device->Present(), S_OK);
-  device.reset();  // leaving full screen with the device
-  EXPECT_EQ(windows.fullScreenCalls.back(), false);
 }
 
 }  // namespace
