@@ -63,6 +63,21 @@ void TraceMouse(const char* target, bool leftDown, int x, int y) {
   std::fflush(stderr);
 }
 
+// With the device events on: pauses as frame move sees them.
+void TracePauses() {
+  if (!TraceDeviceEvents()) return;
+  static bool renderingPaused = false, timePaused = false;
+  if (AppIsRenderingPaused() != renderingPaused) {
+    renderingPaused = !renderingPaused;
+    std::fprintf(stderr, "arena-pause: rendering %s\n", renderingPaused ? "paused" : "resumed");
+  }
+  if (AppIsTimePaused() != timePaused) {
+    timePaused = !timePaused;
+    std::fprintf(stderr, "arena-pause: time %s\n", timePaused ? "paused" : "resumed");
+  }
+  std::fflush(stderr);
+}
+
 bool IsDeviceAcceptable(const plat::Caps* caps, uint32_t adapterFormat, uint32_t backBufferFormat,
                         bool /*windowed*/, void* /*userContext*/) {
   plat::IGraphicsSystem* d3d = AppGetD3DObject();
@@ -112,6 +127,7 @@ void OnDestroyDevice(void* /*userContext*/) {
 }
 
 void OnFrameMove(plat::IDevice* device, double /*time*/, float elapsedTime, void* /*userContext*/) {
+  TracePauses();
   g_scene.FrameMove(device, elapsedTime);
 }
 

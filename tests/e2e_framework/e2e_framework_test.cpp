@@ -29,12 +29,15 @@ struct ArenaRun {
   std::string err;  // stderr: debugger output and device events
   bool timedOut = false;
 
-  // The device events, in order, without the "arena: " prefix.
+  // The device events and pauses, in order, without their "arena: " or "arena-pause: " prefix.
   std::vector<std::string> Events() const {
     std::vector<std::string> events;
     std::istringstream lines(err);
-    for (std::string line; std::getline(lines, line);)
-      if (line.rfind("arena: ", 0) == 0) events.push_back(line.substr(7));
+    for (std::string line; std::getline(lines, line);) {
+      for (const char* prefix : {"arena: ", "arena-pause: "}) {
+        if (line.rfind(prefix, 0) == 0) events.push_back(line.substr(std::string(prefix).size()));
+      }
+    }
     return events;
   }
 
@@ -66,7 +69,7 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 // Starts arena from the source tree (it reads Data2/ from there); `during` runs while it lives.
 ArenaRun RunArena(std::vector<std::string> args, const std::vector<std::string>& env,
-             const std::function<void(pid_t)>& during = {}, std::chrono::seconds limit = 60s) {
+             const std::function<void(pid_t)>& during = {}, std::chrono::seconds limit = 180s) {
   std::string errFile = std::string(ARENA_BINARY_DIR) + "/e2e_framework_" + std::to_string(getpid()) + ".err";
   args.insert(args.begin(), std::string(ARENA_BINARY_DIR) + "/arena");
   std::vector<std::string> envStrings = Environment(env);
@@ -112,10 +115,10 @@ const char* XDisplay() {
   return d && *d ? d : nullptr;
 }
 
-std::vector<std::string> XEnv() {
+std::vector<std::string> XEnv(const std::string& display = XDisplay()) {
   // Mesa's drivers are unloaded before the leak check runs, leaving reports without symbols
   // that no suppression can name; the leak check of our own code runs in the headless test.
-  return {std::string("DISPLAY=") + XDisplay(), "SDL_VIDEODRIVER=", "SDL_AUDIODRIVER=dummy",
+  return {"DISPLAY=" + display, "SDL_VIDEODRIVER=", "SDL_AUDIODRIVER=dummy",
           "ARENA_TRACE_DEVICE_EVENTS=1", "ASAN_OPTIONS=detect_leaks=0"};
 }
 
@@ -130,24 +133,92 @@ std::string Shell(const std::string& command) {
   return out;
 }
 
-std::string Xdo(const std::string& args) {
-  return Shell(std::string("DISPLAY=") + XDisplay() + " xdotool " + args + " 2>/dev/null");
+std::string XdoOn(const std::string& display, const std::string& args) {
+  return Shell("DISPLAY=" + display + " xdotool " + args + " 2>/dev/null");
 }
+std::string Xdo(const std::string& args) { return XdoOn(XDisplay(), args); }
 
 // The game window of process `pid`, waited for.
-std::string WaitForWindow(pid_t pid) {
-  for (int i = 0; i < 300; ++i) {
-    std::string id = Xdo("search --onlyvisible --pid " + std::to_string(pid) + " --name 'x\\[vela\\]'");
+std::string WaitForWindow(pid_t pid, const std::string& display = XDisplay()) {
+  for (int i = 0; i < 1200; ++i) {  // a loaded machine starts a sanitizer build slowly
+    std::string id = XdoOn(display, "search --onlyvisible --pid " + std::to_string(pid) + " --name 'x\\[vela\\]'");
     if (!id.empty()) return id.substr(0, id.find('\n'));
     std::this_thread::sleep_for(50ms);
   }
   return {};
 }
 
-void Key(const std::string& window, const std::string& key) {
-  Xdo("windowfocus --sync " + window);
-  Xdo("key --window " + window + " " + key);
+void Key(const std::string& window, const std::string& key, const std::string& display = XDisplay()) {
+  XdoOn(display, "windowfocus --sync " + window);
+  XdoOn(display, "key --window " + window + " " + key);
 }
+
+pid_t Spawn(std::vector<std::string> args, const std::vector<std::string>& env) {
+  std::vector<std::string> envStrings = Environment(env);
+  std::vector<char*> argv = Pointers(args), envp = Pointers(envStrings);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return 0;
+  return pid;
+}
+
+void Stop(pid_t pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+}
+
+// A display of our own with a window manager, for what only a managed window does (minimising).
+class ManagedDisplay {
+ public:
+  ManagedDisplay() {
+    // A display number nobody holds, away from the ones test runs usually pick.
+    for (int n = 300 + getpid() % 200, tries = 0; tries < 20 && name_.empty(); ++n, ++tries) {
+      std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+      if (access(lock.c_str(), F_OK) == 0) continue;
+      const std::string name = ":" + std::to_string(n);
+      pid_t xvfb = Spawn({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+      for (int i = 0; i < 100 && xvfb != 0; ++i) {
+        int status = 0;
+        if (waitpid(xvfb, &status, WNOHANG) == xvfb) {
+          xvfb = 0;  // it gave up (display taken): try the next number
+          break;
+        }
+        if (system(("xdpyinfo -display " + name + " >/dev/null 2>&1").c_str()) == 0) {
+          xvfb_ = xvfb;
+          name_ = name;
+          break;
+        }
+        std::this_thread::sleep_for(50ms);
+      }
+      if (name_.empty()) Stop(xvfb);
+    }
+    if (name_.empty()) {
+      problem_ = "no Xvfb display could be started";
+      return;
+    }
+    wm_ = Spawn({"openbox"}, {"DISPLAY=" + name_});
+    // Managed once the window manager announces itself on the root window.
+    for (int i = 0; i < 600; ++i) {
+      if (Shell("DISPLAY=" + name_ + " xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") !=
+          std::string::npos)
+        return;
+      std::this_thread::sleep_for(100ms);
+    }
+    problem_ = "openbox did not start on " + name_;
+    name_.clear();
+  }
+  ~ManagedDisplay() {
+    Stop(wm_);
+    Stop(xvfb_);
+  }
+  const std::string& Name() const { return name_; }  // empty when it could not be had
+  const std::string& Problem() const { return problem_; }
+
+ private:
+  pid_t xvfb_ = 0, wm_ = 0;
+  std::string name_, problem_;
+};
 
 // Waits until stderr (read back from the file as the program writes it) is not needed: the
 // program's own pace decides, so give it time between steps.
@@ -210,7 +281,10 @@ TEST(E2eFramework, RealWindowSizingHotkeysAndSwitches) {
     Settle();
     Key(w, "alt+Return");
     Settle();
-    geometryBack = Xdo("getwindowgeometry " + w);
+    for (int i = 0; i < 200 && geometryBack.find("800x600") == std::string::npos; ++i) {
+      geometryBack = Xdo("getwindowgeometry " + w);
+      std::this_thread::sleep_for(50ms);
+    }
     Key(w, "Escape");
   });
   ASSERT_FALSE(run.timedOut) << run.err;
@@ -226,4 +300,28 @@ TEST(E2eFramework, RealWindowSizingHotkeysAndSwitches) {
   EXPECT_EQ(run.Events(), expected) << run.err;
   EXPECT_NE(geometryBack.find("800x600"), std::string::npos) << geometryBack;
   EXPECT_EQ(run.Count("hr="), 0) << run.err;
+}
+
+TEST(E2eFramework, MinimisePausesAndRestoreResumes) {
+  if (!XDisplay()) GTEST_SKIP() << "no Xvfb display (ARENA_XVFB_DISPLAY)";
+  ManagedDisplay display;
+  if (display.Name().empty()) GTEST_SKIP() << display.Problem();
+  const std::string d = display.Name();
+  ArenaRun run = RunArena({"-noerrormsgboxes"}, XEnv(d), [&](pid_t pid) {
+    std::string w = WaitForWindow(pid, d);
+    ASSERT_FALSE(w.empty());
+    Settle();
+    XdoOn(d, "windowminimize --sync " + w);
+    Settle();
+    XdoOn(d, "windowactivate --sync " + w);
+    Settle();
+    Key(w, "Escape", d);
+  });
+  ASSERT_FALSE(run.timedOut) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  const std::vector<std::string> expected = {
+      "created HAL 640x480", "reset HAL 640x480",                     // no device change at all:
+      "rendering paused", "time paused", "rendering resumed", "time resumed",  // only the pause
+      "lost", "destroyed"};
+  EXPECT_EQ(run.Events(), expected) << run.err;
 }
