@@ -10,7 +10,6 @@
 
 #include "platform/graphics/image_file.h"
 #include "platform/graphics/raster_backend.h"
-#include "platform/system/sdl_handle.h"
 
 namespace plat::gfx {
 
