@@ -3,34 +3,12 @@
 
 #include <png.h>
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <memory>
+
+#include "platform/system/text.h"
 
 namespace plat::gfx {
-
-std::string ToUtf8Path(const std::wstring& name) {
-  std::string out;
-  for (wchar_t wc : name) {
-    auto c = static_cast<uint32_t>(wc);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 Result DecodeImageBytes(const std::vector<uint8_t>& bytes, bool pixels, DecodedImage& out) {
   png_image image{};
@@ -64,10 +42,13 @@ Result DecodeImageBytes(const std::vector<uint8_t>& bytes, bool pixels, DecodedI
 }
 
 Result DecodeImageFile(const std::wstring& file, bool pixels, DecodedImage& out) {
-  std::ifstream in(ToUtf8Path(file), std::ios::binary);
-  if (!in) return D3DERR_INVALIDCALL;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return D3DERR_INVALIDCALL;
+  // One sized read: every Scene load decodes all its images again, so this path is hot.
+  std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(WideToUtf8(file).c_str(), "rb"), &std::fclose);
+  if (!in || std::fseek(in.get(), 0, SEEK_END) != 0) return D3DERR_INVALIDCALL;
+  const long size = std::ftell(in.get());
+  if (size < 0 || std::fseek(in.get(), 0, SEEK_SET) != 0) return D3DERR_INVALIDCALL;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), in.get()) != bytes.size()) return D3DERR_INVALIDCALL;
   return DecodeImageBytes(bytes, pixels, out);
 }
 

@@ -13,11 +13,8 @@ struct DecodedImage {
   std::vector<uint32_t> argb;  // rows top first
 };
 
-// Wide file names become UTF-8 paths.
-std::string ToUtf8Path(const std::wstring& name);
-
 // D3DERR_INVALIDCALL when the file cannot be read, D3DXERR_INVALIDDATA when it is not a PNG we can
-// decode (corrupt, truncated, absurdly large). With `pixels` false only the header is read.
+// decode (corrupt, truncated, absurdly large). With `pixels` false only the header is decoded.
 Result DecodeImageBytes(const std::vector<uint8_t>& bytes, bool pixels, DecodedImage& out);
 Result DecodeImageFile(const std::wstring& file, bool pixels, DecodedImage& out);
 
