@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "common/app.h"
+#include "common/appenum.h"
 
 // Where a windowed window was and how it was shown, saved when switching to full screen.
 struct WindowPlacement {
@@ -198,6 +199,9 @@ class FrameworkState {
   DeviceSettings* GetCurrentDeviceSettings() const;
   void SetCurrentDeviceSettings(std::unique_ptr<DeviceSettings> settings);
   std::unique_ptr<DeviceSettings> TakeCurrentDeviceSettings();
+  // The enumeration object lives and dies with the state, so the final shutdown at exit can
+  // still release it.
+  std::unique_ptr<DeviceEnumeration>& EnumerationSlot() { return enumeration_; }
 
   // Input tables.
   bool GetKey(uint8_t vk) const;
@@ -216,6 +220,7 @@ class FrameworkState {
   std::unique_ptr<plat::IGraphicsSystem> d3d_;
   std::unique_ptr<plat::IDevice> device_;
   std::unique_ptr<DeviceSettings> currentSettings_;
+  std::unique_ptr<DeviceEnumeration> enumeration_;
   std::array<bool, 256> keys_{};
   std::array<bool, 5> mouseButtons_{};
   std::array<wchar_t, kTextChars> staticFrameStats_{};

@@ -581,10 +581,7 @@ Result DeviceEnumeration::FindValidDeviceSettings(DeviceSettings& out, const Dev
 // ---- The framework's enumeration object ----
 
 namespace {
-std::unique_ptr<DeviceEnumeration>& EnumerationSlot() {
-  static std::unique_ptr<DeviceEnumeration> slot;
-  return slot;
-}
+std::unique_ptr<DeviceEnumeration>& EnumerationSlot() { return GetAppState().EnumerationSlot(); }
 }  // namespace
 
 DeviceEnumeration* AppPrepareEnumerationObject(bool enumerate) {
