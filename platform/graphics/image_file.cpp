@@ -4,7 +4,9 @@
 #include <png.h>
 
 #include <cstdio>
+#include <deque>
 #include <memory>
+#include <mutex>
 
 #include "platform/system/text.h"
 
@@ -41,6 +43,55 @@ Result DecodeImageBytes(const std::vector<uint8_t>& bytes, bool pixels, DecodedI
   return S_OK;
 }
 
+namespace {
+
+// Every Scene load reads all its images from disk again. When a file holds exactly the bytes
+// decoded last time, its pixels are copied from here instead of being inflated again.
+class DecodeCache {
+ public:
+  bool Find(const std::wstring& file, const std::vector<uint8_t>& bytes, DecodedImage& out) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const Entry& e : entries_) {
+      if (e.file == file && e.bytes == bytes) {
+        out = e.image;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void Store(const std::wstring& file, const std::vector<uint8_t>& bytes, const DecodedImage& image) {
+    const size_t cost = bytes.size() + image.argb.size() * sizeof(uint32_t);
+    if (cost > kBudget) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::erase_if(entries_, [&](const Entry& e) { return e.file == file; });
+    entries_.push_back({file, bytes, image});
+    size_t total = 0;
+    for (const Entry& e : entries_) total += e.bytes.size() + e.image.argb.size() * sizeof(uint32_t);
+    while (total > kBudget) {  // oldest first
+      total -= entries_.front().bytes.size() + entries_.front().image.argb.size() * sizeof(uint32_t);
+      entries_.pop_front();
+    }
+  }
+
+ private:
+  static constexpr size_t kBudget = size_t(32) << 20;
+  struct Entry {
+    std::wstring file;
+    std::vector<uint8_t> bytes;
+    DecodedImage image;
+  };
+  std::mutex mutex_;
+  std::deque<Entry> entries_;
+};
+
+DecodeCache& Cache() {
+  static DecodeCache cache;
+  return cache;
+}
+
+}  // namespace
+
 Result DecodeImageFile(const std::wstring& file, bool pixels, DecodedImage& out) {
   // One sized read: every Scene load decodes all its images again, so this path is hot.
   std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(WideToUtf8(file).c_str(), "rb"), &std::fclose);
@@ -49,7 +100,11 @@ Result DecodeImageFile(const std::wstring& file, bool pixels, DecodedImage& out)
   if (size < 0 || std::fseek(in.get(), 0, SEEK_SET) != 0) return D3DERR_INVALIDCALL;
   std::vector<uint8_t> bytes(static_cast<size_t>(size));
   if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), in.get()) != bytes.size()) return D3DERR_INVALIDCALL;
-  return DecodeImageBytes(bytes, pixels, out);
+  if (!pixels) return DecodeImageBytes(bytes, false, out);
+  if (Cache().Find(file, bytes, out)) return S_OK;
+  const Result r = DecodeImageBytes(bytes, true, out);
+  if (Succeeded(r)) Cache().Store(file, bytes, out);
+  return r;
 }
 
 }  // namespace plat::gfx
