@@ -10,7 +10,7 @@ PACKAGES=(
   libboost-regex-dev libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev
   libgl1-mesa-dri libegl-mesa0 libgl1 libegl1
-  xvfb xdotool openbox x11-utils imagemagick
+  xvfb xdotool openbox x11-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-ipafont-gothic
   desktop-file-utils dpkg-dev file
 )
