@@ -25,7 +25,6 @@ class RecordingTexture final : public plat::ITexture {
   uint32_t Height() const override { return height_; }
   uint32_t Format() const override { return plat::FMT_A8R8G8B8; }
   uint32_t At(int x, int y) const { return argb_[size_t(y) * width_ + size_t(x)]; }
-  const std::vector<uint32_t>& Pixels() const { return argb_; }
 
  private:
   Counters& counters_;

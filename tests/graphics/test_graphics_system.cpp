@@ -32,55 +32,25 @@ TEST_F(GraphicsTest, AdaptersAndModesFollowTheDisplays) {
 TEST_F(GraphicsTest, ChecksOfferWhatTheDevicesCanDo) {
   // Reference device is always there; back buffers must suit the display format.
   EXPECT_EQ(system->CheckDeviceType(0, DEVTYPE_REF, FMT_X8R8G8B8, FMT_A8R8G8B8, true), S_OK);
-  EXPECT_EQ(system->CheckDeviceType(0, DEVTYPE_REF, FMT_X8R8G8B8, FMT_X8R8G8B8, false), S_OK);
   EXPECT_EQ(system->CheckDeviceType(0, DEVTYPE_REF, FMT_R5G6B5, FMT_R5G6B5, false), S_OK);
   EXPECT_TRUE(Failed(system->CheckDeviceType(0, DEVTYPE_REF, FMT_X8R8G8B8, FMT_R5G6B5, true)));
-  EXPECT_TRUE(Failed(system->CheckDeviceType(0, DEVTYPE_REF, FMT_X8R8G8B8, FMT_A2R10G10B10, true)));
-  EXPECT_TRUE(Failed(system->CheckDeviceType(0, DEVTYPE_REF, FMT_X1R5G5B5, FMT_X1R5G5B5, true)));
   EXPECT_TRUE(Failed(system->CheckDeviceType(0, DEVTYPE_SW, FMT_X8R8G8B8, FMT_X8R8G8B8, true)));
-
+  EXPECT_TRUE(Failed(system->CheckDeviceType(1, DEVTYPE_REF, FMT_X8R8G8B8, FMT_X8R8G8B8, true)));
   // Blending after the pixel shader, as the game's acceptance test asks it.
   const uint32_t blend = USAGE_QUERY_POSTPIXELSHADER_BLENDING;
   EXPECT_EQ(system->CheckDeviceFormat(0, DEVTYPE_REF, FMT_X8R8G8B8, blend, RTYPE_TEXTURE, FMT_A8R8G8B8), S_OK);
-  EXPECT_EQ(system->CheckDeviceFormat(0, DEVTYPE_REF, FMT_X8R8G8B8, blend, RTYPE_TEXTURE, FMT_X8R8G8B8), S_OK);
   EXPECT_TRUE(Failed(system->CheckDeviceFormat(0, DEVTYPE_REF, FMT_X8R8G8B8, blend, RTYPE_TEXTURE, FMT_A2R10G10B10)));
   // Depth-stencil surfaces: the four we keep, nothing else.
   for (uint32_t f : {FMT_D16, FMT_D24X8, FMT_D24S8, FMT_D32}) {
     EXPECT_EQ(system->CheckDeviceFormat(0, DEVTYPE_REF, FMT_X8R8G8B8, USAGE_DEPTHSTENCIL, RTYPE_SURFACE, f), S_OK) << f;
     EXPECT_EQ(system->CheckDepthStencilMatch(0, DEVTYPE_REF, FMT_X8R8G8B8, FMT_X8R8G8B8, f), S_OK) << f;
   }
-  for (uint32_t f : {FMT_D15S1, FMT_D24X4S4, FMT_D32F_LOCKABLE}) {
-    EXPECT_TRUE(Failed(system->CheckDeviceFormat(0, DEVTYPE_REF, FMT_X8R8G8B8, USAGE_DEPTHSTENCIL, RTYPE_SURFACE, f))) << f;
-  }
-  EXPECT_TRUE(Failed(system->CheckDepthStencilMatch(0, DEVTYPE_REF, FMT_X8R8G8B8, FMT_X8R8G8B8, FMT_X8R8G8B8)));
+  EXPECT_TRUE(Failed(system->CheckDeviceFormat(0, DEVTYPE_REF, FMT_X8R8G8B8, USAGE_DEPTHSTENCIL, RTYPE_SURFACE, FMT_D15S1)));
   // No multisampling beyond none.
   uint32_t levels = 99;
   EXPECT_EQ(system->CheckDeviceMultiSampleType(0, DEVTYPE_REF, FMT_X8R8G8B8, true, MULTISAMPLE_NONE, &levels), S_OK);
   EXPECT_EQ(levels, 1u);
   EXPECT_TRUE(Failed(system->CheckDeviceMultiSampleType(0, DEVTYPE_REF, FMT_X8R8G8B8, true, 2, &levels)));
-  EXPECT_EQ(levels, 0u);
-  EXPECT_TRUE(Failed(system->CheckDeviceMultiSampleType(0, DEVTYPE_REF, FMT_X8R8G8B8, true, MULTISAMPLE_NONMASKABLE, nullptr)));
-  // Out-of-range adapter.
-  EXPECT_TRUE(Failed(system->CheckDeviceType(1, DEVTYPE_REF, FMT_X8R8G8B8, FMT_X8R8G8B8, true)));
-}
-
-TEST_F(GraphicsTest, CapabilitiesPerDeviceType) {
-  Caps caps;
-  ASSERT_EQ(system->GetDeviceCaps(0, DEVTYPE_REF, caps), S_OK);
-  EXPECT_EQ(caps.DeviceType, uint32_t(DEVTYPE_REF));
-  EXPECT_EQ(caps.DevCaps & DEVCAPS_HWTRANSFORMANDLIGHT, 0u);
-  EXPECT_NE(caps.PresentationIntervals & PRESENT_INTERVAL_IMMEDIATE, 0u);
-  EXPECT_GE(caps.MaxTextureWidth, 2048u);
-  EXPECT_TRUE(Failed(system->GetDeviceCaps(0, DEVTYPE_SW, caps)));
-  // The hardware type exists only where an OpenGL 3.3 core context can be made, never under the
-  // dummy video driver; when it is offered it has hardware transform and lighting.
-  const Result hal = system->GetDeviceCaps(0, DEVTYPE_HAL, caps);
-  if (std::string(SDL_GetCurrentVideoDriver()) == "dummy") {
-    EXPECT_TRUE(Failed(hal));
-  }
-  if (Succeeded(hal)) {
-    EXPECT_NE(caps.DevCaps & DEVCAPS_HWTRANSFORMANDLIGHT, 0u);
-  }
 }
 
 TEST_F(GraphicsTest, CreateDeviceTakesTheClientSizeForZeroAndWritesItBack) {
@@ -99,28 +69,15 @@ TEST_F(GraphicsTest, CreateDeviceTakesTheClientSizeForZeroAndWritesItBack) {
   EXPECT_EQ(desc.Height, 200u);
   EXPECT_EQ(device->GetDeviceType(), uint32_t(DEVTYPE_REF));
   EXPECT_EQ(device->LiveObjectCount(), 0u);
-}
-
-TEST_F(GraphicsTest, CreateDeviceRefusesWhatTheDeviceCannotDo) {
-  WindowHandle win = MakeWindow(64, 64);
-  PresentParameters pp = Windowed(64, 64);
-  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_SW, win, CREATE_SOFTWARE_VERTEXPROCESSING, pp, device)));
-  // No hardware transform and lighting on the reference device; one vertex-processing flag needed.
-  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_HARDWARE_VERTEXPROCESSING, pp, device)));
-  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, win, 0, pp, device)));
-  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, nullptr, CREATE_SOFTWARE_VERTEXPROCESSING, pp, device)));
-  PresentParameters bad = pp;
-  bad.MultiSampleType = 2;
-  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_SOFTWARE_VERTEXPROCESSING, bad, device)));
-  bad = pp;
-  bad.AutoDepthStencilFormat = FMT_D15S1;
-  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_SOFTWARE_VERTEXPROCESSING, bad, device)));
-  bad = pp;
+  // What the reference device cannot do is refused, and nothing is written back.
+  std::unique_ptr<IDevice> other;
+  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_HARDWARE_VERTEXPROCESSING, pp, other)));
+  PresentParameters bad = Windowed(64, 64);
   bad.Windowed = 0;  // full screen needs a listed mode
   bad.BackBufferWidth = 700;
-  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_SOFTWARE_VERTEXPROCESSING, bad, device)));
-  EXPECT_EQ(device, nullptr);
-  EXPECT_EQ(bad.BackBufferWidth, 700u);  // nothing written back on failure
+  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_SOFTWARE_VERTEXPROCESSING, bad, other)));
+  EXPECT_EQ(other, nullptr);
+  EXPECT_EQ(bad.BackBufferWidth, 700u);
 }
 
 TEST_F(GraphicsTest, FullScreenDeviceIsLostWhileItsWindowIsHidden) {
