@@ -60,14 +60,6 @@ class BattleTest : public ::testing::Test {
     Purge(elements);
   }
 
-  // Fills the player's avatar bar and summons hand pick `pick` through the menus.
-  void SummonThroughMenus(int pick) {
-    RunUntil([&] { return state.openMenu == kBarPlayerAvatar; });
-    ASSERT_EQ(state.openMenu, kBarPlayerAvatar);
-    Click(kIdCommandRow0);
-    Click(kIdSelectRow0 + pick);
-  }
-
   // The battle's own trace lines, without the list's purge counts.
   std::vector<std::wstring> BattleLines() const {
     std::vector<std::wstring> out;

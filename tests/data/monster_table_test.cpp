@@ -54,14 +54,6 @@ TEST(MonsterTable, UnreadableFilesLeaveTheTableEmptyAndStillReportOne) {
   EXPECT_EQ(sys.system.reads, 2);
 }
 
-TEST(MonsterTable, EmptyAndHeaderOnlyFilesHoldNoRows) {
-  ScopedMemorySystem sys;
-  EXPECT_TRUE(Load(sys, {}).empty());
-  EXPECT_TRUE(Load(sys, Utf16le(kHeader)).empty());
-  EXPECT_TRUE(Load(sys, Utf16le(L"header\r\n")).empty());
-  EXPECT_TRUE(Load(sys, Utf16le(L"header\r\n\r\n\n")).empty());
-}
-
 TEST(MonsterTable, FirstLineIsDroppedOnlyUpToTheFirstLineFeed) {
   ScopedMemorySystem sys;
   // Without any LF nothing is dropped: the lone row loads.
@@ -70,15 +62,10 @@ TEST(MonsterTable, FirstLineIsDroppedOnlyUpToTheFirstLineFeed) {
   EXPECT_EQ(lone.at(0).column16, 16);
   // The same row ended by a LF is the first line, and goes.
   EXPECT_TRUE(Load(sys, Utf16le(Row(0) + L"\n")).empty());
-  EXPECT_TRUE(Load(sys, Utf16le(Row(0) + L"\r\n")).empty());
   // A valid row in the first line is lost when a LF follows.
   MonsterTable two = Load(sys, Utf16le(Row(0) + L"\n" + Row(100)));
   ASSERT_EQ(two.size(), 1u);
   EXPECT_EQ(two.at(0).column1, 101);
-  // A byte order mark is just part of the first line.
-  MonsterTable bom = Load(sys, Utf16le(L"\xFEFF" + kHeader + Row(0)));
-  EXPECT_EQ(bom.size(), 1u);
-  EXPECT_TRUE(Load(sys, Utf16le(L"\xFEFF" + Row(0))).empty());
 }
 
 TEST(MonsterTable, CrLfAndLfMayBeMixedButALoneCrEndsNothing) {
@@ -88,19 +75,15 @@ TEST(MonsterTable, CrLfAndLfMayBeMixedButALoneCrEndsNothing) {
   ASSERT_EQ(table.size(), 4u);
   for (size_t i = 0; i < 4; ++i) EXPECT_EQ(table.at(i).column1, int32_t(100 * i + 1));
   EXPECT_TRUE(Load(sys, Utf16le(kHeader + Row(0) + L"\r" + Row(100))).empty());
-  EXPECT_TRUE(Load(sys, Utf16le(kHeader + Row(0) + L"\r")).empty());
 }
 
 TEST(MonsterTable, MalformedRowsAreSkippedAndTheNextRowTakesTheNextPosition) {
   const std::vector<std::wstring> bad = {
       L"",
-      L"# comment",
       L"name\thp\tspeed",
-      L"1\t 2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16",
       L"1\t-2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16",
       L"1\t2.5\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16",
       Row(0) + L"\t",
-      L" " + Row(0),
       L"1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15",
       Row(0) + L"\t17",
       L"1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t\t16",
@@ -128,21 +111,6 @@ TEST(MonsterTable, FieldsMapOntoTheRecordWithTheAverageBetweenColumnsFourAndFive
   EXPECT_EQ(table.at(1).average5to8, 3);
 }
 
-TEST(MonsterTable, NumbersAreDecimalWithLeadingZerosAndWithoutOverflow) {
-  MonsterTable table;
-  std::vector<std::wstring> f(16, L"0");
-  f[0] = L"0010";
-  f[1] = L"007";
-  f[2] = L"2147483647";
-  for (int i = 4; i < 8; ++i) f[i] = L"2147483647";
-  table.ParseText(Join(f));
-  ASSERT_EQ(table.size(), 1u);
-  EXPECT_EQ(table.at(0).column1, 10);
-  EXPECT_EQ(table.at(0).column2, 7);
-  EXPECT_EQ(table.at(0).column3, 2147483647);
-  EXPECT_EQ(table.at(0).average5to8, 2147483647);
-}
-
 TEST(MonsterTable, FieldsWithoutANumberStartAtZeroThenCarryTheLastRowsValue) {
   MonsterTable table;
   std::vector<std::wstring> first(16, L"5"), second(16, L"9");
@@ -164,16 +132,6 @@ TEST(MonsterTable, FieldsWithoutANumberStartAtZeroThenCarryTheLastRowsValue) {
   MonsterTable other;
   other.ParseText(Join(second));
   EXPECT_EQ(other.at(0).column3, 0);
-}
-
-TEST(MonsterTable, EightBitFilesYieldNothing) {
-  ScopedMemorySystem sys;
-  std::string utf8 = "name\thp\n";
-  for (int i = 0; i < 3; ++i) {
-    std::wstring w = Row(i * 10) + L"\r\n";
-    utf8 += std::string(w.begin(), w.end());
-  }
-  EXPECT_TRUE(Load(sys, std::vector<uint8_t>(utf8.begin(), utf8.end())).empty());
 }
 
 TEST(MonsterTable, OddByteCountsAndZeroUnitsEndTheTextSafely) {

@@ -36,22 +36,6 @@ TEST(ElementList, ByIdTouchesFirstOnlyExceptRemove) {
   EXPECT_EQ(list[2].removeFlag, 0);
 }
 
-TEST(ElementList, ByKindTouchesAll) {
-  ElementList list = Sample();
-  HideByKind(list, 1);
-  DisableHitsByKind(list, 1);
-  for (size_t i : {0u, 2u, 4u}) {
-    EXPECT_EQ(list[i].visible, 0);
-    EXPECT_EQ(list[i].hoverEnabled, 0);
-    EXPECT_EQ(list[i].clickEnabled, 0);
-  }
-  EXPECT_EQ(list[1].visible, 1);
-  EXPECT_EQ(list[1].clickEnabled, 1);
-  RemoveByKind(list, 2);
-  EXPECT_EQ(list[1].removeFlag, 1);
-  EXPECT_EQ(list[0].removeFlag, 0);
-}
-
 TEST(ElementList, ZeroCodesDoNothing) {
   ElementList list = Sample();  // list[3] has id 0 and kind 0
   list[3].visible = 0;
@@ -69,50 +53,6 @@ TEST(ElementList, ZeroCodesDoNothing) {
   EXPECT_EQ(list[3].clickEnabled, 1);
   EXPECT_EQ(list[3].removeFlag, 0);
   EXPECT_FLOAT_EQ(list[3].positionMotion.remaining, 0.0f);
-}
-
-TEST(ElementList, DeactivateKindShowIdAndCloseKinds) {
-  ElementList list = Sample();
-  DeactivateKindShowId(list, 1, 8);
-  EXPECT_EQ(list[0].visible, 0);
-  EXPECT_EQ(list[2].visible, 1);  // shown again, but no longer reacting
-  EXPECT_EQ(list[2].clickEnabled, 0);
-  EXPECT_EQ(list[4].visible, 0);
-
-  ElementList other = Sample();
-  CloseKinds(other, 1, 2);
-  for (size_t i : {0u, 1u, 2u, 4u}) {
-    EXPECT_EQ(other[i].visible, 0);
-    EXPECT_EQ(other[i].removeFlag, 1);
-  }
-  EXPECT_EQ(other[3].removeFlag, 0);
-}
-
-TEST(ElementList, RestartPutsStartedMotionsBackToTheirStart) {
-  ElementList list;
-  Element bar = Make(0, 300);
-  bar.SetPosition(50, 5, 0);
-  bar.StartPositionMotion(10, 5, 0, 106, 5, 0, 4.0f);
-  bar.positionMotion.remaining = 0.0f;
-  Append(list, bar);
-  Element fill = Make(0, 300);
-  fill.scale = {3, 1, 1};
-  fill.StartScaleMotion(0, 1, 1, 3, 1, 1, 4.0f);
-  fill.scaleMotion.remaining = -0.01f;
-  fill.SetPosition(33, 33, 0);  // no position motion: stays where it is
-  Append(list, fill);
-  Append(list, Make(0, 301));
-  list[2].SetPosition(77, 0, 0);
-  list[2].positionMotion.from = {1, 1, 1};
-  list[2].positionMotion.duration = 1.0f;
-
-  RestartMotionsOfKind(list, 300);
-  EXPECT_FLOAT_EQ(list[0].position.x, 10.0f);
-  EXPECT_FLOAT_EQ(list[0].positionMotion.remaining, 4.0f);
-  EXPECT_FLOAT_EQ(list[1].scale.x, 0.0f);
-  EXPECT_FLOAT_EQ(list[1].scaleMotion.remaining, 4.0f);
-  EXPECT_FLOAT_EQ(list[1].position.x, 33.0f);
-  EXPECT_FLOAT_EQ(list[2].position.x, 77.0f);  // other kind
 }
 
 TEST(ElementList, PurgeKeepsOrderAndTracesOnlyAChange) {

@@ -79,32 +79,6 @@ TEST(Motion, OnlyVisibleOneAndStartedMotionsAdvance) {
   EXPECT_FLOAT_EQ(idle.position.x, 0.0f);
 }
 
-TEST(Motion, StartLeavesValueAndResetKeepsHitSize) {
-  Element e = Visible();
-  e.SetPosition(4, 4, 4);
-  e.positionMotion.final = {9, 9, 9};
-  e.StartPositionMotion(1, 1, 1, 2, 2, 2, 3.0f);
-  EXPECT_FLOAT_EQ(e.position.x, 4.0f);
-  EXPECT_FLOAT_EQ(e.positionMotion.final.x, 9.0f);
-  EXPECT_FLOAT_EQ(e.positionMotion.remaining, 3.0f);
-
-  e.hitWidth = 108;
-  e.hitHeight = 28;
-  e.hoverEnabled = e.clickEnabled = 1;
-  e.scale = {3, 3, 3};
-  e.colour = {0, 0, 0, 0};
-  e.textureName = L"x";
-  e.ResetElement();
-  EXPECT_EQ(e.hitWidth, 108);
-  EXPECT_EQ(e.hitHeight, 28);
-  EXPECT_EQ(e.hoverEnabled, 0);
-  EXPECT_EQ(e.visible, 0);
-  EXPECT_EQ(e.positionMotion.active, 0);
-  EXPECT_FLOAT_EQ(e.scale.y, 1.0f);
-  EXPECT_EQ(e.colour, (Colour{1, 1, 1, 1}));
-  EXPECT_TRUE(e.textureName.empty());
-}
-
 TEST(Motion, NonPositiveDurationNeverCompletes) {
   Element e = Visible();
   e.StartScaleMotion(0, 1, 1, 3, 1, 1, -1.0f);
