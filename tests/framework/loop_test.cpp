@@ -86,3 +86,34 @@ TEST_F(FrameworkTest, MainLoopWithoutADeviceMakesTheDefaultOne) {
 
 // ---------------------------------------------------------------------------------------------
 // The timer on its own
+
+TEST_F(FrameworkTest, TimeStandsStillWhilePausedAndResumesWhereItStopped) {
+  ASSERT_EQ(StartUp(), S_OK);
+  platform.system.AdvanceSeconds(2.0);
+  Frames(1);
+  double before = rec.moveTimes.back();
+  AppPause(true, false);
+  for (int i = 0; i < 3; ++i) {
+    platform.system.AdvanceSeconds(5.0);
+    Frames(1);
+    EXPECT_EQ(rec.moveTimes.back(), before);
+    EXPECT_EQ(rec.moveElapsed.back(), 0.0f);
+    EXPECT_EQ(rec.renderTimes.back(), before) << "rendering goes on with the frozen time";
+  }
+  AppPause(false, false);
+  platform.system.AdvanceSeconds(0.5);
+  Frames(1);
+  EXPECT_DOUBLE_EQ(rec.moveTimes.back(), before + 0.5);
+  EXPECT_FLOAT_EQ(rec.moveElapsed.back(), 0.5f);
+}
+
+TEST_F(FrameworkTest, MainLoopRefusesInsideADeviceCallback) {
+  Result inner = S_OK;
+  rec.onCreated = [&] { inner = AppMainLoop(); };
+  ASSERT_EQ(StartUp(), S_OK);
+  EXPECT_EQ(inner, E_FAIL);
+  EXPECT_EQ(AppGetExitCode(), 1);
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"AppMainLoop"));
+  ASSERT_FALSE(platform.system.boxes.empty());
+  EXPECT_EQ(platform.system.boxes.back().caption, L"Unexpected error encountered");
+}

@@ -108,3 +108,27 @@ TEST_F(FrameworkTest, KeyAndMouseTables) {
   EXPECT_FALSE(AppIsKeyDown('A'));
   EXPECT_EQ(rec.keys, (std::vector<uint32_t>{'A'}));
 }
+
+TEST_F(FrameworkTest, EscapeClosesAndTheLoopEndsWithExitCode0) {
+  ASSERT_EQ(StartUp(), S_OK);
+  platform.windows.PostKey(plat::VK_ESCAPE, true);
+  EXPECT_EQ(AppMainLoop(), S_OK);
+  EXPECT_EQ(AppGetExitCode(), 0);
+  EXPECT_EQ(AppGetHWND(), nullptr);
+}
+
+TEST_F(FrameworkTest, ResumeFromSuspendRestartsTimeAndRecomputesStatistics) {
+  platform.system.counter = 2 * platform.system.frequency;  // the first statistics read 0.50 fps
+  ASSERT_EQ(StartUp(), S_OK);
+  Frames(1);
+  platform.system.AdvanceSeconds(0.5);
+  Frames(1);
+  std::wstring stats = AppGetFrameStats();
+  platform.system.AdvanceSeconds(100.0);
+  EXPECT_EQ(platform.windows.SendMessage(Window(), plat::WM_POWERBROADCAST, plat::PBT_APMQUERYSUSPEND, 0), 1);
+  EXPECT_EQ(platform.windows.SendMessage(Window(), plat::WM_POWERBROADCAST, plat::PBT_APMRESUMESUSPEND, 0), 1);
+  platform.system.AdvanceSeconds(0.125);
+  Frames(1);
+  EXPECT_DOUBLE_EQ(rec.moveTimes.back(), 0.125);
+  EXPECT_NE(std::wstring(AppGetFrameStats()), stats) << "updated although less than a second passed";
+}
