@@ -149,9 +149,11 @@ std::string WaitForWindow(pid_t pid, const std::string& display = XDisplay()) {
   return {};
 }
 
+// Keys go through the X server's test extension to the focused window, as a user's would; events
+// sent to one window directly were at times dropped while the window was still settling.
 void Key(const std::string& window, const std::string& key, const std::string& display = XDisplay()) {
   XdoOn(display, "windowfocus --sync " + window);
-  XdoOn(display, "key --window " + window + " " + key);
+  XdoOn(display, "key --clearmodifiers " + key);
 }
 
 pid_t Spawn(std::vector<std::string> args, const std::vector<std::string>& env) {
