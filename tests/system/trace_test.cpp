@@ -58,6 +58,28 @@ TEST_F(TraceTest, WritesOneLineWithFileLineMessageNameAndCode) {
   EXPECT_TRUE(system.boxes.empty());
 }
 
+TEST_F(TraceTest, FrameworkCodesHaveTheirNames) {
+  const std::pair<Result, const wchar_t*> expected[] = {
+      {APPERR_NODIRECT3D, L"APPERR_NODIRECT3D"},
+      {APPERR_NOCOMPATIBLEDEVICES, L"APPERR_NOCOMPATIBLEDEVICES"},
+      {APPERR_MEDIANOTFOUND, L"APPERR_MEDIANOTFOUND"},
+      {APPERR_NONZEROREFCOUNT, L"APPERR_NONZEROREFCOUNT"},
+      {APPERR_CREATINGDEVICE, L"APPERR_CREATINGDEVICE"},
+      {APPERR_RESETTINGDEVICE, L"APPERR_RESETTINGDEVICE"},
+      {APPERR_CREATINGDEVICEOBJECTS, L"APPERR_CREATINGDEVICEOBJECTS"},
+      {APPERR_RESETTINGDEVICEOBJECTS, L"APPERR_RESETTINGDEVICEOBJECTS"},
+      {APPERR_INCORRECTVERSION, L"APPERR_INCORRECTVERSION"},
+      {D3DERR_DEVICELOST, L"D3DERR_DEVICELOST"},
+      {E_FAIL, L"E_FAIL"},
+  };
+  for (const auto& [code, name] : expected) {
+    EXPECT_STREQ(plat::ResultName(code), name);
+    EXPECT_STRNE(plat::ResultDescription(code), L"Unknown error.");
+  }
+  plat::TraceResult("f", 1, APPERR_MEDIANOTFOUND, L"DeviceCreated callback", false);
+  EXPECT_EQ(system.writes.back(), L"f(1): DeviceCreated callback hr=APPERR_MEDIANOTFOUND (0x80040903)\n");
+}
+
 TEST_F(TraceTest, BoxAsksWhetherToDebugAndYesBreaksOnlyUnderADebugger) {
   plat::TraceResult("common/app", 88, APPERR_CREATINGDEVICE, L"CreateDevice", true);
   ASSERT_EQ(system.boxes.size(), 1u);
