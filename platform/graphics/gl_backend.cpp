@@ -50,22 +50,6 @@ struct GlVertex {
   uint32_t tint;  // 0xAARRGGBB: bytes B, G, R, A in memory, read as GL_BGRA
 };
 
-GLuint CompileShader(GLenum type, const char* source, std::string& error) {
-  GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[512] = {};
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    error = std::string("shader does not compile: ") + log;
-    glDeleteShader(shader);
-    return 0;
-  }
-  return shader;
-}
-
 GLint ToGlFilter(uint32_t filter) { return filter == TEXF_LINEAR ? GL_LINEAR : GL_NEAREST; }
 
 class GlBackend final : public IRasterBackend {
@@ -110,25 +94,8 @@ class GlBackend final : public IRasterBackend {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     maxTextureSize_ = uint32_t(std::max(maxSize, 0));
 
-    GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexShader, error);
-    if (!vs) return false;
-    GLuint fs = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader, error);
-    if (!fs) {
-      glDeleteShader(vs);
-      return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint linked = 0;
-    glGetProgramiv(program_, GL_LINK_STATUS, &linked);
-    if (!linked) {
-      error = "shader program does not link";
-      return false;
-    }
+    program_ = BuildShaderProgram(kVertexShader, kFragmentShader, error);
+    if (!program_) return false;
     targetSizeAt_ = glGetUniformLocation(program_, "targetSize");
     imageSizeAt_ = glGetUniformLocation(program_, "imageSize");
     lineShiftAt_ = glGetUniformLocation(program_, "lineShift");

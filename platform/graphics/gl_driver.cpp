@@ -34,4 +34,46 @@ void KeepGlDriverLoaded() {
   });
 }
 
+namespace {
+GLuint CompileShader(GLenum type, const char* source, std::string& error) {
+  GLuint shader = glCreateShader(type);
+  glShaderSource(shader, 1, &source, nullptr);
+  glCompileShader(shader);
+  GLint ok = 0;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[512] = {};
+    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    error = std::string("shader does not compile: ") + log;
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+}  // namespace
+
+GLuint BuildShaderProgram(const char* vertexSource, const char* fragmentSource, std::string& error) {
+  GLuint vs = CompileShader(GL_VERTEX_SHADER, vertexSource, error);
+  if (!vs) return 0;
+  GLuint fs = CompileShader(GL_FRAGMENT_SHADER, fragmentSource, error);
+  if (!fs) {
+    glDeleteShader(vs);
+    return 0;
+  }
+  GLuint program = glCreateProgram();
+  glAttachShader(program, vs);
+  glAttachShader(program, fs);
+  glLinkProgram(program);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  GLint linked = 0;
+  glGetProgramiv(program, GL_LINK_STATUS, &linked);
+  if (!linked) {
+    glDeleteProgram(program);
+    error = "shader program does not link";
+    return 0;
+  }
+  return program;
+}
+
 }  // namespace plat::gfx

@@ -1,5 +1,9 @@
 #pragma once
 // Internal to platform/graphics.
+#include <epoxy/gl.h>
+
+#include <string>
+
 namespace plat::gfx {
 
 // Keeps the OpenGL driver's modules (the GL dispatch, the DRI driver and the shader compiler it
@@ -8,5 +12,9 @@ namespace plat::gfx {
 // would then look lost to leak checkers, since the data that still points at it is gone.
 // Cheap and idempotent; call after creating a context.
 void KeepGlDriverLoaded();
+
+// Compiles and links a vertex and a fragment shader into a program on the current context.
+// Returns 0 and says why in `error` when either does not compile or the program does not link.
+GLuint BuildShaderProgram(const char* vertexSource, const char* fragmentSource, std::string& error);
 
 }  // namespace plat::gfx

@@ -18,19 +18,6 @@ void AskForCoreContext() {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
-GLuint Compile(GLenum type, const char* source) {
-  GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
-  GLint ok = 0;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    glDeleteShader(shader);
-    return 0;
-  }
-  return shader;
-}
-
 // One triangle covering the viewport; the picture's top row goes to the top of the window.
 constexpr const char* kVertex = R"(#version 330 core
 out vec2 uv;
@@ -65,21 +52,9 @@ class GlPresenterImpl final : public GlPresenter {
     if (!context_) return false;
     KeepGlDriverLoaded();
     SDL_GL_SetSwapInterval(0);
-    GLuint vs = Compile(GL_VERTEX_SHADER, kVertex), fs = Compile(GL_FRAGMENT_SHADER, kFragment);
-    if (!vs || !fs) {
-      if (vs) glDeleteShader(vs);
-      if (fs) glDeleteShader(fs);
-      return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(program_, GL_LINK_STATUS, &ok);
-    if (!ok) return false;
+    std::string error;
+    program_ = BuildShaderProgram(kVertex, kFragment, error);
+    if (!program_) return false;
     glGenVertexArrays(1, &vao_);
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
