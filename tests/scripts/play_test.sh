@@ -71,6 +71,10 @@ read -r r g b < <(mean 300 380 40 40)
 drawn 20 310 50 60 || fail "the enemy's avatar is not drawn"
 drawn 564 310 50 60 || fail "the player's avatar is not drawn"
 drawn 364 244 56 56 && fail "the player's first field position is taken before any summon"
+# The frame statistics are written in red over the top-left corner.
+red=$(convert "$tmp/shot.png" -crop 300x14+0+0 +repage -fx '(r>0.7 && g<0.3 && b<0.3) ? 1 : 0' \
+  -format '%[fx:int(mean*w*h)]' info:)
+[ "$red" -gt 100 ] || fail "no red statistics text at the top-left ($red red pixels)"
 
 # Menus open when their time bars fill. A command menu's first row opens the second menu
 # (summons for the avatar, targets for a monster), whose first row summons or attacks.
@@ -110,8 +114,19 @@ done
 [ "$summoned" -eq 1 ] || fail "no summon within the time allowed"
 [ "$attacked" -eq 1 ] || fail "no attack within the time allowed"
 
-# Escape ends the game through the framework; it must leave cleanly.
+# F8 draws in wireframe: the sprites' outlines cross mostly transparent texels, so the avatar
+# all but disappears; a second F8 brings it back.
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
+xdotool key F8
+sleep 0.5
+shoot || fail "no screenshot of the window"
+drawn 564 310 50 60 && fail "F8 did not switch to wireframe"
+xdotool key F8
+sleep 0.5
+shoot || fail "no screenshot of the window"
+drawn 564 310 50 60 || fail "a second F8 did not switch back to solid"
+
+# Escape ends the game through the framework; it must leave cleanly.
 xdotool key Escape
 status=0
 for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
