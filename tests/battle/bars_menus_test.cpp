@@ -1,4 +1,4 @@
-// Time bars, full bars and the two menus.
+// Time bars, full bars, the two menus and summoning.
 #include "tests/battle/battle_fixture.h"
 
 namespace {
@@ -29,31 +29,10 @@ TEST_F(BattleTest, OneFullBarPerFrameAndBarsStandStillWhileAMenuIsOpen) {
   EXPECT_FLOAT_EQ(elements[3].scale.x, 3.0f);
 }
 
-TEST_F(BattleTest, AvatarMenuRowsDimWhenNothingCanBeSummoned) {
-  battle.OnBarFull(elements, kBarPlayerAvatar, state);
-  std::vector<int32_t> clickable;
-  for (const Element* row : OfKind(elements, kKindCommandRow)) {
-    clickable.push_back(row->clickEnabled);
-  }
-  EXPECT_EQ(clickable, (std::vector<int32_t>{1, 0, 0, 1}));
-
-  // A full field dims the summon row, and so does an empty hand.
-  for (auto setUp : {+[](BattleState& s) { s.player.field = {7, 1, 6}; },
-                     +[](BattleState& s) { s.player.hand = {-1, 8, -1, -1}; }}) {
-    ElementList list;
-    BattleState s = state;
-    setUp(s);
-    battle.OnBarFull(list, kBarPlayerAvatar, s);
-    EXPECT_FLOAT_EQ(OfKind(list, kKindCommandArt)[1]->colour.a, 0.5f);
-    EXPECT_EQ(FindId(list, kIdCommandRow0)->clickEnabled, 0);
-  }
-}
-
 TEST_F(BattleTest, SummonThroughTheAvatarMenu) {
   RunUntil([&] { return state.openMenu == kBarPlayerAvatar; });
   Click(kIdCommandRow0);
   ASSERT_EQ(OfKind(elements, kKindSelectRow).size(), 3u);
-
   Click(kIdSelectRow0 + 1);  // monster 1
   EXPECT_EQ(state.player.field, (std::array<int32_t, 3>{1, -1, -1}));
   EXPECT_EQ(state.playerVitals.fieldHp[0], 110);
@@ -64,31 +43,40 @@ TEST_F(BattleTest, SummonThroughTheAvatarMenu) {
   EXPECT_EQ(BattleLines(), (std::vector<std::wstring>{L"110"}));
 }
 
-TEST_F(BattleTest, SummonIntoAFullFieldDoesNothing) {
+TEST_F(BattleTest, NothingToSummonDimsTheRowAndAFullFieldTakesNoMore) {
+  battle.OnBarFull(elements, kBarPlayerAvatar, state);
+  std::vector<int32_t> clickable;
+  for (const Element* row : OfKind(elements, kKindCommandRow)) clickable.push_back(row->clickEnabled);
+  EXPECT_EQ(clickable, (std::vector<int32_t>{1, 0, 0, 1}));
+  // A full field dims the summon row, and so does an empty hand.
+  for (auto setUp : {+[](BattleState& s) { s.player.field = {7, 1, 6}; },
+                     +[](BattleState& s) { s.player.hand = {-1, 8, -1, -1}; }}) {
+    ElementList list;
+    BattleState s = state;
+    setUp(s);
+    battle.OnBarFull(list, kBarPlayerAvatar, s);
+    EXPECT_FLOAT_EQ(OfKind(list, kKindCommandArt)[1]->colour.a, 0.5f);
+    EXPECT_EQ(FindId(list, kIdCommandRow0)->clickEnabled, 0);
+  }
+
+  elements.clear();
+  state.openMenu = 0;
   state.enemy.field = {7, 1, 6};
-  const size_t before = elements.size();
+  state.player.field = {0, 0, 0};
   battle.Summon(elements, kEnemy, 0, state);
   battle.OnBarFull(elements, kBarEnemyAvatar, state);
-  EXPECT_EQ(elements.size(), before);
+  battle.Summon(elements, kPlayer, 0, state);
+  EXPECT_TRUE(elements.empty());
   EXPECT_EQ(state.enemy.field, (std::array<int32_t, 3>{7, 1, 6}));
   EXPECT_EQ(state.openMenu, 0);
-  state.player.field = {0, 0, 0};
-  battle.Summon(elements, kPlayer, 0, state);
-  EXPECT_EQ(elements.size(), before);
   EXPECT_TRUE(system.writes.empty());
 }
 
 TEST_F(BattleTest, MonsterWithoutSpeedNeverGetsAMenu) {
-  state.monsters = MonsterTable{};
-  for (int i = 0; i < 8; ++i) {
-    MonsterRecord r = battletest::TestMonster(i);
-    r.column3 = 0;
-    state.monsters.push_back(r);
-  }
+  UseTable([](MonsterRecord& r) { r.column3 = 0; });
   battle.Summon(elements, kPlayer, 0, state);
-  state.openMenu = 0;
-  HideByKind(elements, 300);  // keep the avatar's bar out of the way
-  HideByKind(elements, 310);
+  HideByKind(elements, kBarPlayerAvatar);  // keep the avatars' bars out of the way
+  HideByKind(elements, kBarEnemyAvatar);
   RunUntil([] { return false; }, 0.05f, 400);
   EXPECT_EQ(state.openMenu, 0);
   EXPECT_TRUE(OfKind(elements, kKindCommandArt).empty());

@@ -6,7 +6,6 @@
 
 namespace {
 
-using battletest::BattleTest;
 using battletest::FindId;
 using battletest::OfKind;
 
@@ -14,63 +13,56 @@ struct Frame {
   double t = 0;
   float lungeX = NAN, recoilX = NAN;
   int impactCell = -1;
-  int32_t openMenu = 0;
 };
 
-class EffectTest : public BattleTest {
+class EffectTest : public battletest::BattleTest {
  protected:
   // Player monster 7 on position 0 attacks the first target; frames run until the action ends.
-  void Attack() {
+  std::vector<Frame> AttackAndPlay() {
     battle.Summon(elements, kPlayer, 0, state);
     battle.OnBarFull(elements, 301, state);
     Click(kIdCommandRow0);
     system.writes.clear();
     Click(kIdSelectRow0);
-  }
-  std::vector<Frame> Play() {
     std::vector<Frame> frames;
     for (int i = 1; i <= 100 && state.openMenu != 0; ++i) {
       battle.FrameMove(elements, 0.05f, state);
       Purge(elements);
       Frame f;
       f.t = 0.05 * i;
-      f.openMenu = state.openMenu;
       if (auto l = OfKind(elements, kKindLunge); !l.empty()) f.lungeX = l[0]->position.x;
       if (auto r = OfKind(elements, kKindRecoil); !r.empty()) f.recoilX = r[0]->position.x;
       if (auto m = OfKind(elements, kKindImpact); !m.empty()) f.impactCell = m[0]->cell;
       frames.push_back(f);
     }
+    EXPECT_EQ(state.openMenu, 0);
     return frames;
   }
   // Time of the first frame that satisfies `pred`, or -1.
   template <typename Pred>
   static double FirstTime(const std::vector<Frame>& frames, Pred pred) {
-    for (const Frame& f : frames)
-      if (pred(f)) return f.t;
-    return -1;
+    const auto it = std::find_if(frames.begin(), frames.end(), pred);
+    return it == frames.end() ? -1 : it->t;
   }
-  size_t Called() const {
+  long Called() const {
     const auto lines = BattleLines();
-    return static_cast<size_t>(std::count(lines.begin(), lines.end(), L"called"));
+    return std::count(lines.begin(), lines.end(), L"called");
   }
 };
 
 TEST_F(EffectTest, TimelineAgainstTheEnemyAvatar) {
-  Attack();
-  const auto frames = Play();
+  const auto frames = AttackAndPlay();
   ASSERT_FALSE(frames.empty());
   // Lunge: out to 320 in one second, back in another; its return ends the action.
   EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.lungeX == 320.0f; }), 1.0, 0.11);
-  const double end = frames.back().t;
-  EXPECT_EQ(frames.back().openMenu, 0);
-  EXPECT_NEAR(end, 2.0, 0.16);
+  EXPECT_NEAR(frames.back().t, 2.0, 0.16);
   // Impact over the avatar: cell 3 for a second, then 2 and 1 for a tenth each.
   EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.impactCell == 2; }), 1.0, 0.11);
   EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.impactCell == 1; }), 1.1, 0.16);
   // Recoil: held a second at 16, out to 6 by 1.5 s, back towards 16.
   EXPECT_LT(FirstTime(frames, [](const Frame& f) { return f.recoilX < 16.0f; }), 1.11);
   EXPECT_NEAR(FirstTime(frames, [](const Frame& f) { return f.recoilX == 6.0f; }), 1.5, 0.16);
-  EXPECT_EQ(Called(), 2u);  // the two later impact phases
+  EXPECT_EQ(Called(), 2);  // the two later impact phases
   EXPECT_EQ(state.enemyVitals.life, 2000 - 57);
   EXPECT_EQ(FindId(elements, kIdEnemyAvatar)->visible, 1);
 }
@@ -79,14 +71,14 @@ TEST_F(EffectTest, MonsterZeroTargetKeepsItsFirstPhaseButTheAttackEnds) {
   state.enemy.field[0] = 0;
   state.enemyVitals.fieldHp[0] = 999;
   battle.AddMonsterSprite(elements, kIdEnemyField0, 0);
-  Attack();
-  EXPECT_EQ(state.strikes[0].targetId, 511);
+  const auto frames = AttackAndPlay();
+  EXPECT_EQ(state.strikes[0].targetId, kIdEnemyField0);
   EXPECT_EQ(state.strikes[0].targetCell, 0);
-  const auto frames = Play();
+  ASSERT_FALSE(frames.empty());
   EXPECT_NEAR(frames.back().t, 2.0, 0.16);
   EXPECT_EQ(FirstTime(frames, [](const Frame& f) { return f.impactCell != 3 && f.impactCell != -1; }), -1);
   EXPECT_EQ(FirstTime(frames, [](const Frame& f) { return !std::isnan(f.recoilX) && f.recoilX != 216.0f; }), -1);
-  EXPECT_EQ(Called(), 0u);
+  EXPECT_EQ(Called(), 0);
   EXPECT_EQ(FindId(elements, kIdEnemyField0)->visible, 1);
 }
 

@@ -2,13 +2,13 @@
 // A fresh working directory with a Data2 folder for one test, and the services the game's code
 // reaches: debugger output captured, files read from disk, a recording graphics device.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/services.h"
 #include "tests/fakes/debug_capture.h"
@@ -44,41 +44,17 @@ class Workspace : public ::testing::Test {
     ASSERT_TRUE(testsupport::WritePng(name, image)) << name;
   }
 
-  // The eight images the Scene loads, each a few cells large.
-  static void WriteGameImages() {
-    WriteImage("Data2/Monster.png", 256, 192);
-    WriteImage("Data2/BattleBackground.png", 128, 128);
-    WriteImage("Data2/BattleSelectBackground.png", 256, 128);
-    WriteImage("Data2/BattleCommand.png", 128, 256);
-    WriteImage("Data2/BattleHilite.png", 108, 56);
-    WriteImage("Data2/TimeBar.png", 128, 64);
-    WriteImage("Data2/MonsterName.png", 256, 320);
-    WriteImage("Data2/BattleAnimation.png", 256, 64);
-  }
-
-  // A monster table of `records` rows (UTF-16LE, header line first, sixteen TAB-separated fields).
-  static void WriteMonsterTable(int records) {
-    std::wstring text = L"name\thp\tspeed\n";
-    for (int r = 0; r < records; ++r) {
-      for (int f = 1; f <= 16; ++f) {
-        text += std::to_wstring(f == 3 ? 100 : 10 * r + f);
-        text += f == 16 ? L"\r\n" : L"\t";
-      }
-    }
+  // The eight images the Scene loads, and a monster table of `records` rows (UTF-16LE, header
+  // line first, sixteen TAB-separated fields).
+  static void WriteGameData(int records) {
+    for (const char* name : {"Monster", "BattleBackground", "BattleSelectBackground", "BattleCommand",
+                             "BattleHilite", "TimeBar", "MonsterName", "BattleAnimation"})
+      WriteImage(std::string("Data2/") + name + ".png", 256, 320);
+    std::wstring text = L"\xFEFFname\thp\tspeed\n";
+    for (int r = 0; r < records; ++r)
+      for (int f = 1; f <= 16; ++f) text += std::to_wstring(f == 3 ? 100 : 10 * r + f) + (f == 16 ? L"\r\n" : L"\t");
     std::ofstream out("Data2/monster.txt", std::ios::binary);
-    out.put(char(0xFF));
-    out.put(char(0xFE));
-    for (wchar_t c : text) {
-      out.put(char(c & 0xFF));
-      out.put(char((c >> 8) & 0xFF));
-    }
-  }
-
-  // Writes of the debugger output that equal `text`.
-  int CountWrites(const std::wstring& text) const {
-    int n = 0;
-    for (const std::wstring& w : system_.writes) n += w == text;
-    return n;
+    for (wchar_t c : text) out << char(c & 0xFF) << char((c >> 8) & 0xFF);
   }
 
   DebugCapture system_;

@@ -1,5 +1,6 @@
-// The sound system over a recording sound backend: when the device opens and closes, the format
-// it is given, and what a failing backend leaves in the debugger output.
+// The sound system over a recording sound backend: the device closes when the graphics device is
+// lost and opens again at its reset with the stored format; a failing backend is traced and the
+// game goes on.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,8 +9,8 @@
 #include "game/overlay.h"
 #include "game/sound_system.h"
 #include "platform/services.h"
-#include "tests/fakes/fake_audio.h"
 #include "tests/fakes/debug_capture.h"
+#include "tests/fakes/fake_audio.h"
 
 namespace {
 
@@ -23,94 +24,69 @@ class SoundTest : public ::testing::Test {
   }
   void TearDown() override { plat::SetServices(plat::Services{}); }
 
-  fake::FakeAudioState& Audio() { return *audio_.state; }
-  std::wstring Output() const { return system_.Joined(); }
-
   DebugCapture system_;
   fake::FakeAudioSystem audio_;
+  fake::FakeAudioState& state_ = *audio_.state;
 };
 
-TEST_F(SoundTest, StartUpOpensTheDeviceOnceWithTheGameFormat) {
+TEST_F(SoundTest, DeviceFollowsLossAndResetAndTakesAStoredFormatAtTheNextReset) {
   Overlay overlay;
   // The framework resets the device inside device creation, before start-up stores the format.
   overlay.OnCreateDevice(nullptr);
   overlay.OnResetDevice(nullptr, nullptr, nullptr);
-  overlay.Sound().StoreFormat(2, 22050, 16);
-
-  EXPECT_EQ(Audio().opens, 1);
-  ASSERT_EQ(Audio().formats.size(), 1u);
-  EXPECT_EQ(Audio().formats[0], (plat::AudioFormat{2, 22050, 16}));
-  const SoundDevice* device = overlay.Sound().Device();
-  ASSERT_NE(device, nullptr);
-  const WaveFormat& wave = device->PrimaryFormat();
-  EXPECT_EQ(wave.averageBytesPerSecond, 88200u);
-  EXPECT_EQ(Output(), L"");
-}
-
-TEST_F(SoundTest, StoredFormatTakesEffectAtTheNextResetOnly) {
-  SoundSystem sound;
-  sound.OnReset();
+  SoundSystem& sound = overlay.Sound();
   sound.StoreFormat(1, 44100, 8);
-  ASSERT_EQ(Audio().formats.size(), 1u);
-  EXPECT_EQ(Audio().formats[0], (plat::AudioFormat{2, 22050, 16}));
+  EXPECT_EQ(state_.opens, 1);
+  EXPECT_EQ(state_.formats, (std::vector<plat::AudioFormat>{{2, 22050, 16}}));
+  EXPECT_EQ(sound.Device()->PrimaryFormat().averageBytesPerSecond, 88200u);
 
-  sound.OnLost();
-  sound.OnReset();
-  ASSERT_EQ(Audio().formats.size(), 2u);
-  EXPECT_EQ(Audio().formats[1], (plat::AudioFormat{1, 44100, 8}));
-  EXPECT_EQ(sound.Device()->PrimaryFormat().blockAlign, 1);
+  overlay.OnLostDevice();
+  EXPECT_EQ(state_.live, 0);
+  overlay.OnResetDevice(nullptr, nullptr, nullptr);
+  EXPECT_EQ(state_.live, 1);
+  EXPECT_EQ(state_.formats.back(), (plat::AudioFormat{1, 44100, 8}));
   EXPECT_EQ(sound.AverageBytesPerSecond(), 44100);
-
-  // A second loss in a row closes nothing more.
   sound.OnLost();
-  sound.OnLost();
-  EXPECT_EQ(Audio().live, 0);
+  sound.OnLost();  // a second loss in a row closes nothing more
+  EXPECT_EQ(state_.live, 0);
   EXPECT_EQ(sound.Device(), nullptr);
+  EXPECT_EQ(system_.Joined(), L"");
 }
 
-TEST_F(SoundTest, NoSoundCardIsTracedAndTheGameGoesOn) {
-  Audio().openResult = DSERR_NODRIVER;
-  SoundSystem sound;
-  EXPECT_EQ(sound.OnReset(), S_OK);
-
-  const std::wstring out = Output();
-  const size_t trace = out.find(L"common/appsound(");
-  ASSERT_NE(trace, std::wstring::npos) << out;
-  const size_t call = out.find(L"DirectSoundCreate8", trace);
-  ASSERT_NE(call, std::wstring::npos) << out;
-  EXPECT_NE(out.find(L"88780078", call), std::wstring::npos) << out;
-  EXPECT_EQ(out.find(L"SetFormat"), std::wstring::npos);
-  ASSERT_GE(system_.writes.size(), 2u);
-  EXPECT_EQ(system_.writes.back(), L"FAIL:Initialize\n");
-
-  // The unopened device is still held, and the next loss drops it.
-  ASSERT_NE(sound.Device(), nullptr);
-  EXPECT_FALSE(sound.Device()->IsOpen());
-  sound.OnLost();
-  EXPECT_EQ(sound.Device(), nullptr);
-}
-
-TEST_F(SoundTest, RefusedFormatIsTracedAndTheDeviceStaysOpen) {
-  Audio().setFormatResult = DSERR_BADFORMAT;
-  SoundSystem sound;
-  sound.OnReset();
-
-  const std::wstring out = Output();
-  const size_t trace = out.find(L"common/appsound(");
-  ASSERT_NE(trace, std::wstring::npos) << out;
-  EXPECT_NE(out.find(L"SetFormat", trace), std::wstring::npos) << out;
-  EXPECT_EQ(system_.writes.back(), L"FAIL:SetPrimaryBufferFormat\n");
-  EXPECT_EQ(out.find(L"FAIL:Initialize"), std::wstring::npos);
-  EXPECT_EQ(Audio().live, 1);
-  EXPECT_EQ(sound.Device()->PrimaryFormat().formatTag, 0);
-}
-
-TEST_F(SoundTest, ImpossibleFormatIsRefusedBeforeReachingTheDevice) {
-  SoundSystem sound;
-  sound.StoreFormat(0, 22050, 16);
-  sound.OnReset();
-  EXPECT_TRUE(Audio().formats.empty());
-  EXPECT_EQ(system_.writes.back(), L"FAIL:SetPrimaryBufferFormat\n");
+TEST_F(SoundTest, FailuresAreTracedAndTheGameGoesOn) {
+  struct Case {
+    Result open, setFormat;
+    int32_t channels;
+    const wchar_t* call;  // traced call that failed, or nullptr
+    const wchar_t* last;  // the last line written
+    bool stillOpen;
+  };
+  const Case cases[] = {
+      {DSERR_NODRIVER, S_OK, 2, L"DirectSoundCreate8", L"FAIL:Initialize\n", false},
+      {S_OK, DSERR_BADFORMAT, 2, L"SetFormat", L"FAIL:SetPrimaryBufferFormat\n", true},
+      {S_OK, S_OK, 0, nullptr, L"FAIL:SetPrimaryBufferFormat\n", true},  // refused before the device
+  };
+  for (const Case& c : cases) {
+    system_.writes.clear();
+    state_.openResult = c.open;
+    state_.setFormatResult = c.setFormat;
+    state_.formats.clear();
+    SoundSystem sound;
+    sound.StoreFormat(c.channels, 22050, 16);
+    EXPECT_EQ(sound.OnReset(), S_OK);
+    const std::wstring out = system_.Joined();
+    if (c.call) {
+      EXPECT_NE(out.find(c.call, out.find(L"common/appsound(")), std::wstring::npos) << out;
+    }
+    ASSERT_FALSE(system_.writes.empty());
+    EXPECT_EQ(system_.writes.back(), c.last);
+    EXPECT_TRUE(state_.formats.empty());
+    ASSERT_NE(sound.Device(), nullptr);  // held even unopened; the next loss drops it
+    EXPECT_EQ(sound.Device()->IsOpen(), c.stillOpen);
+    sound.OnLost();
+    EXPECT_EQ(sound.Device(), nullptr);
+    EXPECT_EQ(state_.live, 0);
+  }
 }
 
 }  // namespace
