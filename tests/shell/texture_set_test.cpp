@@ -43,7 +43,10 @@ TEST_F(TextureSetTest, EntriesFollowTheDeviceAndAMissingImageKeepsItsEntry) {
   EXPECT_EQ(deviceState_->liveObjects, 3u);
   // Growing the set moves entries without dropping or duplicating their objects.
   static_assert(!std::is_copy_constructible_v<Sprite> && std::is_nothrow_move_constructible_v<Sprite>);
-  for (int i = 0; i < 20; ++i) set.AddSprite(L"Data2/Missing.png", 8, 8);
+  for (int i = 0; i < 20; ++i) {
+    deviceState_->missingFiles.insert(L"Data2/Extra" + std::to_wstring(i) + L".png");
+    set.AddSprite(L"Data2/Extra" + std::to_wstring(i) + L".png", 8, 8);
+  }
   set.ResetSprites(&device_, nullptr, nullptr);
   EXPECT_EQ(deviceState_->liveObjects, 3u + 20u);
   set.ClearSprites();
