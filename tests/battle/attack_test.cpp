@@ -78,7 +78,8 @@ TEST_F(AttackTest, StruckSpriteIsTheFirstPositionWithAMonsterAboveZero) {
     int32_t targetId;
   };
   // Counting monsters, not positions; with monster 0 only, the first occupied position is struck
-  // rather than a position past the field. The damage always comes off position 0.
+  // rather than a position past the field, and the attack still ends. The damage always comes
+  // off position 0.
   for (Case c : {Case{{-1, 0, 3}, 512}, Case{{-1, 0, -1}, 512}, Case{{0, -1, -1}, 511}, Case{{0, 0, -1}, 511}}) {
     state = BattleState{};
     elements.clear();
@@ -88,6 +89,8 @@ TEST_F(AttackTest, StruckSpriteIsTheFirstPositionWithAMonsterAboveZero) {
     Strike();
     EXPECT_EQ(state.strikes[0].targetId, c.targetId);
     EXPECT_EQ(state.strikes[0].targetCell, c.field[0]);
+    RunUntil([&] { return state.openMenu == 0; }, 0.05f, 100);
+    EXPECT_EQ(state.openMenu, 0);
   }
 }
 

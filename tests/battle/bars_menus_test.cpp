@@ -1,4 +1,4 @@
-// Time bars, full bars, the two menus and summoning.
+// Time bars, full bars, the avatar's menu and summoning.
 #include "tests/battle/battle_fixture.h"
 
 namespace {
@@ -27,20 +27,6 @@ TEST_F(BattleTest, OneFullBarPerFrameAndBarsStandStillWhileAMenuIsOpen) {
   // The enemy's summon is silent, and its bar does not start again.
   EXPECT_TRUE(BattleLines().empty());
   EXPECT_FLOAT_EQ(elements[3].scale.x, 3.0f);
-}
-
-TEST_F(BattleTest, SummonThroughTheAvatarMenu) {
-  RunUntil([&] { return state.openMenu == kBarPlayerAvatar; });
-  Click(kIdCommandRow0);
-  ASSERT_EQ(OfKind(elements, kKindSelectRow).size(), 3u);
-  Click(kIdSelectRow0 + 1);  // monster 1
-  EXPECT_EQ(state.player.field, (std::array<int32_t, 3>{1, -1, -1}));
-  EXPECT_EQ(state.playerVitals.fieldHp[0], 110);
-  EXPECT_EQ(state.openMenu, 0);
-  EXPECT_TRUE(OfKind(elements, kKindSelectRow).empty());
-  EXPECT_TRUE(OfKind(elements, kKindCommandArt).empty());
-  EXPECT_FLOAT_EQ(elements[1].scale.x, 0.0f);  // the avatar's bar starts again
-  EXPECT_EQ(BattleLines(), (std::vector<std::wstring>{L"110"}));
 }
 
 TEST_F(BattleTest, NothingToSummonDimsTheRowAndAFullFieldTakesNoMore) {

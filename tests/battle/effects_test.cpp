@@ -67,19 +67,4 @@ TEST_F(EffectTest, TimelineAgainstTheEnemyAvatar) {
   EXPECT_EQ(FindId(elements, kIdEnemyAvatar)->visible, 1);
 }
 
-TEST_F(EffectTest, MonsterZeroTargetKeepsItsFirstPhaseButTheAttackEnds) {
-  state.enemy.field[0] = 0;
-  state.enemyVitals.fieldHp[0] = 999;
-  battle.AddMonsterSprite(elements, kIdEnemyField0, 0);
-  const auto frames = AttackAndPlay();
-  EXPECT_EQ(state.strikes[0].targetId, kIdEnemyField0);
-  EXPECT_EQ(state.strikes[0].targetCell, 0);
-  ASSERT_FALSE(frames.empty());
-  EXPECT_NEAR(frames.back().t, 2.0, 0.16);
-  EXPECT_EQ(FirstTime(frames, [](const Frame& f) { return f.impactCell != 3 && f.impactCell != -1; }), -1);
-  EXPECT_EQ(FirstTime(frames, [](const Frame& f) { return !std::isnan(f.recoilX) && f.recoilX != 216.0f; }), -1);
-  EXPECT_EQ(Called(), 0);
-  EXPECT_EQ(FindId(elements, kIdEnemyField0)->visible, 1);
-}
-
 }  // namespace

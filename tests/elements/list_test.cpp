@@ -1,4 +1,4 @@
-// Element-list operations and the purge trace.
+// The purge of removed elements and its trace.
 #include <gtest/gtest.h>
 
 #include "game/element_list.h"
@@ -6,35 +6,6 @@
 #include "tests/fakes/debug_capture.h"
 
 namespace {
-
-TEST(ElementList, ByIdTouchesTheFirstOnlyExceptRemoveAndZeroCodesNothing) {
-  ElementList list;
-  for (auto [id, kind] : {std::pair{7, 1}, {7, 2}, {8, 1}, {0, 0}, {7, 1}}) {
-    Element e;
-    e.ResetElement();
-    e.SetElement(id, kind, 1, 0, L"t");
-    e.clickEnabled = 1;
-    Append(list, e);
-  }
-  HideById(list, 7);
-  EXPECT_EQ(list[0].visible + list[1].visible + list[4].visible, 2);
-  EXPECT_EQ(list[0].visible, 0);
-  list[1].visible = 0;
-  ShowById(list, 7);
-  EXPECT_EQ(list[0].visible + list[1].visible, 1);
-  EXPECT_EQ(list[0].visible, 1);
-  RemoveById(list, 7);
-  EXPECT_EQ(list[0].removeFlag + list[1].removeFlag + list[2].removeFlag + list[4].removeFlag, 3);
-
-  HideById(list, 0);
-  HideByKind(list, 0);
-  DisableHitsByKind(list, 0);
-  RemoveByKind(list, 0);
-  RemoveById(list, 0);
-  EXPECT_EQ(list[3].visible, 1);
-  EXPECT_EQ(list[3].clickEnabled, 1);
-  EXPECT_EQ(list[3].removeFlag, 0);
-}
 
 TEST(ElementList, PurgeKeepsOrderAndTracesOnlyAChange) {
   DebugCapture system;

@@ -184,6 +184,7 @@ TEST(WholeGame, PlaysABattleToTheNextOne) {
   const BattleState& state = g_game.scene.State();
   EXPECT_EQ(state.playerVitals.life, kStartingLife);
   EXPECT_EQ(state.FieldCount(kPlayer), 0);
+  EXPECT_EQ(state.monsters.size(), 8u);  // the table emptied and read again, not appended
 
   if (const char* update = std::getenv("ARENA_UPDATE_GOLDEN"); update && std::string(update) == "1") {
     ASSERT_FALSE(g_script.screenshot.argb.empty());
