@@ -1,6 +1,6 @@
-// The game as a process: started from a folder it cannot play from, it ends with the
-// media-not-found exit code; under Xvfb, a real window's resize closes and reopens the sound
-// device once and mouse events reach the Overlay before the Scene.
+// The game as a process: started from a folder without its data, it ends with the media-not-found
+// exit code; under Xvfb, a real window's resize closes and reopens the sound device once and
+// mouse events reach the Overlay before the Scene.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,20 +17,22 @@
 #include <thread>
 #include <vector>
 
-#include "tests/shell/workspace.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// The game started in the current folder under `env` (each entry "NAME=value", set through
-// env(1)), stderr to a file; a test that stops early leaves no game behind.
+// The game started in `folder` with `env` added (entries "NAME=value"), stderr to a file; a test
+// that stops early leaves no game behind.
 struct Game {
   pid_t pid = -1;
-  std::string errFile = (std::filesystem::current_path() / "stderr.txt").string();
+  std::string errFile = ::testing::TempDir() + "arena-run-" + std::to_string(getpid()) + ".txt";
 
-  explicit Game(std::vector<std::string> args) {
-    args.insert(args.begin(), "env");
+  Game(const std::string& folder, std::vector<std::string> env) {
+    std::vector<std::string> args{"env", "-C", folder};
+    args.insert(args.end(), env.begin(), env.end());
+    args.push_back(testsupport::BinaryPath("arena"));
     std::vector<char*> argv;
     for (std::string& s : args) argv.push_back(s.data());
     argv.push_back(nullptr);
@@ -44,6 +45,7 @@ struct Game {
   }
   ~Game() {
     if (pid > 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
+    std::remove(errFile.c_str());
   }
 
   // Exit status, or -1 when the game did not end in time.
@@ -81,30 +83,26 @@ int CountOf(const std::string& text, const std::string& what) {
   return n;
 }
 
-using GameRunTest = Workspace;
-
-TEST_F(GameRunTest, MissingDataOrAShortMonsterTableExitsWithMediaNotFound) {
-  for (int records : {-1, 5}) {
-    if (records >= 0) WriteGameData(records);
-    Game game({"DISPLAY=", "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", testsupport::BinaryPath("arena")});
-    ASSERT_GT(game.pid, 0);
-    EXPECT_EQ(game.Wait(60s), 4);
-    const std::string err = game.Err();
-    EXPECT_EQ(err.find("Cannot load image Data2/Monster.png") != std::string::npos, records < 0) << err;
-    const std::string found = std::to_string(std::max(records, 0)) + " monster records found, 8 needed";
-    EXPECT_NE(err.find("Data2/monster.txt: " + found), std::string::npos) << err;
-  }
+TEST(GameRun, WithoutItsDataTheGameExitsWithMediaNotFound) {
+  char folder[] = "/tmp/arena-run-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  Game game(folder, {"DISPLAY=", "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"});
+  ASSERT_GT(game.pid, 0);
+  EXPECT_EQ(game.Wait(60s), 4);
+  const std::string err = game.Err();
+  EXPECT_NE(err.find("Cannot load image Data2/Monster.png"), std::string::npos) << err;
+  EXPECT_NE(err.find("Data2/monster.txt: 0 monster records found, 8 needed"), std::string::npos) << err;
+  rmdir(folder);
 }
 
-TEST_F(GameRunTest, ResizeReopensTheSoundOnceAndMouseReachesOverlayFirst) {
+TEST(GameRun, ResizeReopensTheSoundOnceAndMouseReachesOverlayFirst) {
   const char* display = std::getenv("ARENA_XVFB_DISPLAY");
   if (!display || !*display) GTEST_SKIP() << "needs the Xvfb display of scripts/test.sh";
-  WriteGameData(8);
   const std::string d = std::string("DISPLAY=") + display, env = "env " + d + " ";
   // Keys another test left held on the shared server (Alt+F4, Escape) would close the game.
   Shell(env + "xdotool keyup Alt_L Alt_R Control_L Control_R Shift_L Shift_R F4 Escape Return 2>/dev/null");
-  Game game({d, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "ARENA_TRACE_DEVICE_EVENTS=1",
-             testsupport::BinaryPath("arena")});
+  Game game(testsupport::SourcePath("."), {d, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                           "ARENA_TRACE_DEVICE_EVENTS=1"});
   ASSERT_GT(game.pid, 0);
 
   // The window is final once the device exists (making the device may recreate it).
