@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
-#include "tests/fakes/debug_capture.h"
 
 namespace {
 
@@ -104,19 +102,6 @@ TEST(MonsterTable, FieldsMapOntoTheRecordAndUnreadableOnesCarryTheLastRowsValue)
   MonsterTable fresh;  // a new parse starts from zero again
   fresh.ParseText(L"9\t9\t\t9\t9\t9\t9\t9\t9\t9\t9\t9\t9\t9\t9\t9");
   EXPECT_EQ(fresh.at(0).column3, 0);
-}
-
-TEST(MonsterTable, LoadFileAddsNothingForAFileThatCannotBeRead) {
-  DebugCapture system;  // reads from disk
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
-  MonsterTable table;
-  EXPECT_EQ(table.LoadFile(L"Data2/no-such-monster-file.txt"), 1);
-  EXPECT_TRUE(table.empty());
-  plat::SetServices(plat::Services{});
-  EXPECT_EQ(table.LoadFile(L"Data2/monster.txt"), 1);  // without system services
-  EXPECT_TRUE(table.empty());
 }
 
 }  // namespace

@@ -50,23 +50,4 @@ TEST(Motion, EndsExactlyOnTargetWithoutOvershootingOnTheWay) {
   EXPECT_FLOAT_EQ(e.position.y, 10.0f);
 }
 
-TEST(Motion, HiddenUnstartedOrTimelessMotionsStandStill) {
-  for (int visible : {0, 2, -1}) {
-    Element e = Visible();
-    e.visible = visible;
-    e.StartPositionMotion(0, 0, 0, 10, 0, 0, 0.1f);
-    EXPECT_EQ(e.AdvanceMotion(1.0f), kMotionNone) << visible;
-    EXPECT_FLOAT_EQ(e.position.x, 0.0f);
-  }
-  Element idle = Visible();
-  idle.positionMotion.remaining = 1.0f;  // time left but never started
-  idle.positionMotion.to = {5, 5, 5};
-  EXPECT_EQ(idle.AdvanceMotion(2.0f), kMotionNone);
-  EXPECT_FLOAT_EQ(idle.position.x, 0.0f);
-  Element timeless = Visible();
-  timeless.StartScaleMotion(0, 1, 1, 3, 1, 1, -1.0f);
-  EXPECT_EQ(timeless.AdvanceMotion(0.05f), kMotionNone);
-  EXPECT_FLOAT_EQ(timeless.scale.x, 1.0f);
-}
-
 }  // namespace
