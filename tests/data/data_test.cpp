@@ -25,12 +25,6 @@ std::wstring Row(int base) {
   return row;
 }
 
-std::vector<uint8_t> Utf16le(const std::wstring& text) {
-  std::vector<uint8_t> bytes;
-  for (wchar_t c : text) bytes.insert(bytes.end(), {uint8_t(c & 0xFF), uint8_t((c >> 8) & 0xFF)});
-  return bytes;
-}
-
 std::vector<int32_t> FirstColumns(const MonsterTable& table) {
   std::vector<int32_t> out;
   for (const MonsterRecord& r : table) out.push_back(r.column1);
@@ -39,21 +33,19 @@ std::vector<int32_t> FirstColumns(const MonsterTable& table) {
 
 TEST(MonsterTable, FileBytesBecomeTextWithoutTheFirstLine) {
   struct Case {
-    std::vector<uint8_t> bytes;
+    std::string bytes;  // UTF-16LE
     std::wstring text;
   };
-  std::vector<uint8_t> odd = Utf16le(L"h\n12");
-  odd.push_back('7');  // an odd last byte is a unit with a zero high byte
   const Case cases[] = {
-      {Utf16le(L"12\t3"), L"12\t3"},              // no LF: nothing is dropped
-      {Utf16le(L"12\n"), L""},                    // the only line is the first
-      {Utf16le(L"a\r\nb\nc"), L"b\nc"},           // up to the first LF only
-      {odd, L"127"},
-      {{'5'}, L"5"},
-      {Utf16le(std::wstring(L"h\n1\0" L"2", 5)), L"1"},  // the text stops at the first zero unit
-      {{}, L""},
+      {std::string("1\0" "2\0", 4), L"12"},                      // no LF: nothing is dropped
+      {std::string("1\0\n\0", 4), L""},                          // the only line is the first
+      {std::string("a\0\r\0\n\0" "b\0\n\0" "c\0", 12), L"b\nc"},  // up to the first LF only
+      {std::string("h\0\n\0" "1\0" "7", 7), L"17"},             // an odd last byte: a zero high byte
+      {std::string("h\0\n\0" "1\0\0\0" "2\0", 10), L"1"},       // the text ends at a zero unit
+      {"", L""},
   };
-  for (const Case& c : cases) EXPECT_EQ(MonsterFileText(c.bytes), c.text) << c.bytes.size();
+  for (const Case& c : cases)
+    EXPECT_EQ(MonsterFileText(std::vector<uint8_t>(c.bytes.begin(), c.bytes.end())), c.text) << c.bytes.size();
 }
 
 TEST(MonsterTable, OnlyLinesOfSixteenDigitFieldsAreRows) {
