@@ -202,8 +202,6 @@ class AutoPlayer {
     return Done(frame, 2, kClosedMenu);
   }
 
-  int Summoned() const { return pick_; }
-
   static bool CommandMenuOpen(const ElementList& list) {
     for (const Element& e : list)
       if (e.kind == kKindCommandRow && e.visible && e.clickEnabled) return true;
