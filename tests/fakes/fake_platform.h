@@ -2,7 +2,6 @@
 // Installs a whole fake platform (system, window system, graphics) for one test and takes it down
 // again: the destructor runs the framework's final shutdown first, while the fakes still exist,
 // and leaves a fresh framework state for the next use.
-#include <functional>
 #include <memory>
 
 #include "platform/services.h"
@@ -13,6 +12,8 @@
 namespace fake {
 
 class FakePlatform {
+  std::unique_ptr<FakeGraphicsSystem> pending_ = std::make_unique<FakeGraphicsSystem>();
+
  public:
   FakePlatform();
   ~FakePlatform();
@@ -21,15 +22,12 @@ class FakePlatform {
 
   FakeSystem system;
   FakeWindowSystem windows;
-  // The graphics system the framework gets. It stays alive here after the framework has released
-  // its handle, so tests can read its records after shutdown.
-  std::shared_ptr<FakeGraphicsSystem> graphics = std::make_shared<FakeGraphicsSystem>();
-  bool failGraphics = false;      // the factory gives nothing
-  int graphicsMade = 0;           // factory calls that gave a system
-  int graphicsReleased = 0;       // handles the framework has destroyed
+  // The graphics system the framework gets on its first request. The framework owns it from then
+  // on, so it is gone after AppShutdown; keep a device's state (shared) to look at it afterwards.
+  FakeGraphicsSystem* graphics = pending_.get();
 
   // The newest device, or null.
-  FakeDeviceState* Device() { return graphics->LastDevice(); }
+  FakeDeviceState* Device() { return graphics->devices.empty() ? nullptr : graphics->devices.back().get(); }
 
  private:
   plat::Services saved_;

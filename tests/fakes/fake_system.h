@@ -1,9 +1,10 @@
 #pragma once
 // Process services for tests: a clock the test moves, recorded debugger output and message boxes,
-// a scripted command line and in-memory files.
+// a scripted command line, and files read from disk.
 #include <cstdint>
 #include <deque>
-#include <map>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,49 +14,62 @@ namespace fake {
 
 class FakeSystem : public plat::ISystem {
  public:
-  // Clock: `counter` ticks at `frequency` per second. Starts well away from 0 so that the first
-  // frame's "more than a second since the last statistics" holds as it does on a real machine.
-  int64_t frequency = 1'000'000;
-  bool hasCounter = true;
-  mutable int64_t counter = 1000 * 1'000'000LL;  // readings may drift it (ticksPerQuery)
-  int64_t ticksPerQuery = 0;      // added after every counter reading
-  bool sleepAdvancesClock = true;  // Sleep(ms) moves the clock on by ms
-  void AdvanceSeconds(double seconds) { counter += static_cast<int64_t>(seconds * static_cast<double>(frequency)); }
+  // Microsecond ticks, starting well away from 0 so that the first frame's "more than a second
+  // since the last statistics" holds as it does on a real machine. Sleep moves the clock on.
+  int64_t counter = 1000 * 1'000'000LL;
+  void AdvanceSeconds(double seconds) { counter += static_cast<int64_t>(seconds * 1e6); }
   std::vector<uint32_t> sleeps;
 
-  // Debugger output, one entry per call.
-  std::vector<std::wstring> debugOutput;
-  std::wstring AllDebugOutput() const;
-  bool DebugOutputContains(const std::wstring& text) const { return AllDebugOutput().find(text) != std::wstring::npos; }
+  std::vector<std::wstring> writes;  // one entry per OutputDebugString call
+  std::wstring Joined() const {
+    std::wstring all;
+    for (const std::wstring& w : writes) all += w;
+    return all;
+  }
+  bool DebugOutputContains(const std::wstring& text) const { return Joined().find(text) != std::wstring::npos; }
 
-  // Message boxes: recorded; answered from `answers` in order, then `defaultAnswer`
-  // (Ok for Ok boxes).
+  // Message boxes: counted and recorded; Yes/No boxes are answered from `answers` in order, then No.
   struct Box {
-    plat::WindowHandle owner = nullptr;
     std::wstring text, caption;
     plat::BoxButtons buttons = plat::BoxButtons::Ok;
-    bool errorIcon = false;
   };
-  std::vector<Box> boxes;
+  int boxes = 0;
+  std::vector<Box> shown;
   std::deque<plat::BoxAnswer> answers;
-  plat::BoxAnswer defaultAnswer = plat::BoxAnswer::No;
 
   bool debuggerPresent = false;
   int debugBreaks = 0;
-
   std::wstring commandLine = L"arena";
-  std::map<std::wstring, std::vector<uint8_t>> files;
 
-  bool QueryPerformanceFrequency(int64_t& ticksPerSecond) const override;
-  int64_t QueryPerformanceCounter() const override;
-  void Sleep(uint32_t milliseconds) override;
-  void OutputDebugString(const std::wstring& text) override;
-  plat::BoxAnswer MessageBox(plat::WindowHandle owner, const std::wstring& text, const std::wstring& caption,
-                             plat::BoxButtons buttons, bool errorIcon) override;
+  bool QueryPerformanceFrequency(int64_t& ticksPerSecond) const override {
+    ticksPerSecond = 1'000'000;
+    return true;
+  }
+  int64_t QueryPerformanceCounter() const override { return counter; }
+  void Sleep(uint32_t milliseconds) override {
+    sleeps.push_back(milliseconds);
+    counter += int64_t(milliseconds) * 1000;
+  }
+  void OutputDebugString(const std::wstring& text) override { writes.push_back(text); }
+  plat::BoxAnswer MessageBox(plat::WindowHandle, const std::wstring& text, const std::wstring& caption,
+                             plat::BoxButtons buttons, bool) override {
+    ++boxes;
+    shown.push_back(Box{text, caption, buttons});
+    if (buttons == plat::BoxButtons::Ok) return plat::BoxAnswer::Ok;
+    if (answers.empty()) return plat::BoxAnswer::No;
+    plat::BoxAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
   bool IsDebuggerPresent() const override { return debuggerPresent; }
   void DebugBreak() override { ++debugBreaks; }
   std::wstring GetCommandLine() const override { return commandLine; }
-  bool ReadWholeFile(const std::wstring& name, std::vector<uint8_t>& bytes) const override;
+  bool ReadWholeFile(const std::wstring& name, std::vector<uint8_t>& bytes) const override {
+    std::ifstream in(std::string(name.begin(), name.end()), std::ios::binary);  // ASCII names only
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+  }
 };
 
 }  // namespace fake

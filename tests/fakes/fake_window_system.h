@@ -1,7 +1,8 @@
 #pragma once
 // A window system for tests: windows are records with a frame, a queue holds posted messages and
 // size changes post WM_SIZE the way a real window system reports them. Helpers play the user's
-// part (keys, mouse, dragging the frame, minimising).
+// part (keys, dragging the frame, minimising). Windows are never maximised or kept on top.
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
@@ -13,92 +14,177 @@
 namespace fake {
 
 struct FakeWindow {
-  std::wstring title;
   plat::Rect outer;  // desktop coordinates
   plat::WindowProc proc = nullptr;
-  bool bordered = true;
-  bool visible = false, minimized = false, maximized = false, topmost = false;
-  bool fullScreen = false;
-  plat::DisplayModeInfo fullScreenMode;
-  plat::Rect restoreRect;  // outer rectangle to go back to from maximized or full screen
-  bool keyboardGrabbed = false;
-  bool cursorClipped = false;
-  plat::MinMaxInfo limits;  // what the procedure answered at creation
+  bool bordered = true, visible = false, minimized = false;
+  bool fullScreen = false, keyboardGrabbed = false, cursorClipped = false;
+  plat::Rect restoreRect;  // outer rectangle to go back to from full screen
 };
 
 class FakeWindowSystem : public plat::IWindowSystem {
  public:
-  FakeWindowSystem();
-
-  // Configuration.
-  int frameLeft = 4, frameTop = 28, frameRight = 4, frameBottom = 4;  // a bordered window's frame
-  std::vector<plat::DisplayInfo> displays;  // one 1920x1080 display, a 40-pixel panel at the bottom
-  bool failCreate = false;
-  int defaultX = 60, defaultY = 40;  // where kUseDefaultPos puts a window
-  plat::CursorImage arrow;           // 2x2, top-left opaque, hot spot (0, 0)
-  int cursorX = 0, cursorY = 0;
-
-  // Records.
+  // One 1920x1080 display with a 40-pixel panel at the bottom; new windows go to (60, 40).
+  std::vector<plat::DisplayInfo> displays{
+      {"FAKE-1", {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {1920, 1080, 60, 32}, {{640, 480, 60, 32}}}};
   std::deque<plat::Msg> queue;
-  std::vector<plat::Msg> defWindowProcCalls;
-  std::vector<plat::Msg> dispatched;
-  int windowsCreated = 0;
-  bool systemCursorShown = true;
-  int fullScreenSwitches = 0;
 
-  FakeWindow* Window(plat::WindowHandle w);
-  const FakeWindow* Window(plat::WindowHandle w) const;
+  FakeWindow* Window(plat::WindowHandle w) const {
+    auto it = windows_.find(w);
+    return it == windows_.end() ? nullptr : it->second.get();
+  }
   plat::WindowHandle LastWindow() const { return last_; }
-  bool DefWindowProcSaw(uint32_t message, plat::WPARAM wParam) const;
 
   // The user's part. Each posts what a real window system would post.
-  void Post(uint32_t message, plat::WPARAM wParam = 0, plat::LPARAM lParam = 0);  // to LastWindow()
-  void PostKey(uint32_t vk, bool down, bool alt = false);
-  void PostMouse(uint32_t message, plat::WPARAM buttons, int x, int y);
-  // Drags the frame to a new client size: enter size/move, sizes on the way, exit size/move.
-  void UserResize(int clientWidth, int clientHeight);
-  void UserMinimize();
-  void UserRestore();
-  void UserMaximize();
+  void PostKey(uint32_t vk, bool down) { queue.push_back({last_, down ? plat::WM_KEYDOWN : plat::WM_KEYUP, vk, 0}); }
+  // Drags the frame to a new client size: enter size/move, a size half-way and at the end, exit.
+  void UserResize(int width, int height) {
+    queue.push_back({last_, plat::WM_ENTERSIZEMOVE, 0, 0});
+    plat::Rect client = GetClientRect(last_);
+    const plat::Rect steps[] = {{0, 0, (client.Width() + width) / 2, (client.Height() + height) / 2},
+                                {0, 0, width, height}};
+    for (const plat::Rect& step : steps) {
+      Size(*Window(last_), step.right, step.bottom);
+      PostSize(last_, plat::SIZE_RESTORED);
+    }
+    queue.push_back({last_, plat::WM_EXITSIZEMOVE, 0, 0});
+  }
+  void UserMinimize() { ShowWindow(last_, plat::ShowCommand::Minimize); }
+  void UserRestore() { ShowWindow(last_, plat::ShowCommand::Restore); }
 
-  // IWindowSystem
-  plat::WindowHandle CreateAppWindow(const std::wstring& title, int x, int y, int clientWidth, int clientHeight,
-                                     plat::WindowProc proc) override;
-  void DestroyAppWindow(plat::WindowHandle w) override;
+  plat::WindowHandle CreateAppWindow(const std::wstring&, int x, int y, int width, int height,
+                                     plat::WindowProc proc) override {
+    auto window = std::make_unique<FakeWindow>();
+    window->proc = proc;
+    window->outer.left = x == plat::kUseDefaultPos ? 60 : x;
+    window->outer.top = y == plat::kUseDefaultPos ? 40 : y;
+    Size(*window, width, height);
+    last_ = reinterpret_cast<plat::WindowHandle>(window.get());
+    windows_[last_] = std::move(window);
+    return last_;
+  }
+  void DestroyAppWindow(plat::WindowHandle w) override {
+    if (FakeWindow* window = Window(w)) {
+      if (window->proc) window->proc(w, plat::WM_DESTROY, 0, 0);
+      windows_.erase(w);
+    }
+  }
   bool IsWindow(plat::WindowHandle w) const override { return Window(w) != nullptr; }
-  void SetTitle(plat::WindowHandle w, const std::wstring& title) override;
-  plat::Rect GetClientRect(plat::WindowHandle w) const override;
-  plat::Rect GetWindowRect(plat::WindowHandle w) const override;
-  plat::Rect AdjustWindowRect(plat::WindowHandle w, const plat::Rect& client) const override;
-  void SetWindowRect(plat::WindowHandle w, const plat::Rect& outer) override;
-  void SetClientSize(plat::WindowHandle w, int width, int height) override;
-  void ShowWindow(plat::WindowHandle w, plat::ShowCommand cmd) override;
-  bool IsVisible(plat::WindowHandle w) const override;
-  bool IsMinimized(plat::WindowHandle w) const override;
-  bool IsMaximized(plat::WindowHandle w) const override;
-  void SetBordered(plat::WindowHandle w, bool bordered) override;
-  bool IsBordered(plat::WindowHandle w) const override;
-  void SetTopmost(plat::WindowHandle w, bool topmost) override;
-  bool IsTopmost(plat::WindowHandle w) const override;
-  bool SetFullScreen(plat::WindowHandle w, bool fullScreen, const plat::DisplayModeInfo* mode) override;
+  void SetTitle(plat::WindowHandle, const std::wstring&) override {}
+  plat::Rect GetClientRect(plat::WindowHandle w) const override {
+    const FakeWindow* window = Window(w);
+    if (!window) return {};
+    plat::Rect f = Frame(*window);
+    return {0, 0, std::max(0, window->outer.Width() - f.left - f.right),
+            std::max(0, window->outer.Height() - f.top - f.bottom)};
+  }
+  plat::Rect GetWindowRect(plat::WindowHandle w) const override { return Window(w) ? Window(w)->outer : plat::Rect{}; }
+  plat::Rect AdjustWindowRect(plat::WindowHandle w, const plat::Rect& c) const override {
+    plat::Rect f = Window(w) ? Frame(*Window(w)) : plat::Rect{};
+    return {c.left - f.left, c.top - f.top, c.right + f.right, c.bottom + f.bottom};
+  }
+  void SetWindowRect(plat::WindowHandle w, const plat::Rect& outer) override {
+    plat::Rect before = GetClientRect(w);
+    if (FakeWindow* window = Window(w)) window->outer = outer;
+    Resized(w, before);
+  }
+  void SetClientSize(plat::WindowHandle w, int width, int height) override {
+    plat::Rect before = GetClientRect(w);
+    if (FakeWindow* window = Window(w)) Size(*window, width, height);
+    Resized(w, before);
+  }
+  void ShowWindow(plat::WindowHandle w, plat::ShowCommand cmd) override {
+    FakeWindow* window = Window(w);
+    if (!window) return;
+    window->visible = cmd != plat::ShowCommand::Hide;
+    if (cmd == plat::ShowCommand::Minimize && !window->minimized) {
+      window->minimized = true;
+      PostSize(w, plat::SIZE_MINIMIZED);
+    } else if (cmd == plat::ShowCommand::Restore && window->minimized) {
+      window->minimized = false;
+      PostSize(w, plat::SIZE_RESTORED);
+    }
+  }
+  bool IsVisible(plat::WindowHandle w) const override { return Window(w) && Window(w)->visible; }
+  bool IsMinimized(plat::WindowHandle w) const override { return Window(w) && Window(w)->minimized; }
+  bool IsMaximized(plat::WindowHandle) const override { return false; }
+  // The client area keeps its place and size; the frame grows or shrinks around it.
+  void SetBordered(plat::WindowHandle w, bool bordered) override {
+    FakeWindow* window = Window(w);
+    if (!window || window->bordered == bordered) return;
+    plat::Rect f = Frame(*window);
+    window->bordered = bordered;
+    plat::Rect g = Frame(*window);
+    window->outer = {window->outer.left + f.left - g.left, window->outer.top + f.top - g.top,
+                     window->outer.right - f.right + g.right, window->outer.bottom - f.bottom + g.bottom};
+  }
+  bool IsBordered(plat::WindowHandle w) const override { return Window(w) && Window(w)->bordered; }
+  void SetTopmost(plat::WindowHandle, bool) override {}
+  bool IsTopmost(plat::WindowHandle) const override { return false; }
+  bool SetFullScreen(plat::WindowHandle w, bool fullScreen, const plat::DisplayModeInfo* mode) override {
+    FakeWindow* window = Window(w);
+    if (!window) return false;
+    if (fullScreen == window->fullScreen) return true;
+    plat::Rect before = GetClientRect(w);
+    if (fullScreen) window->restoreRect = window->outer;
+    window->fullScreen = fullScreen;
+    const plat::DisplayModeInfo& m = mode ? *mode : displays[0].desktopMode;
+    window->outer = fullScreen ? plat::Rect{0, 0, int(m.width), int(m.height)} : window->restoreRect;
+    Resized(w, before);
+    return true;
+  }
   std::vector<plat::DisplayInfo> GetDisplays() const override { return displays; }
-  int GetWindowDisplay(plat::WindowHandle w) const override;
-  bool PeekMessage(plat::Msg& out) override;
+  int GetWindowDisplay(plat::WindowHandle) const override { return 0; }
+
+  bool PeekMessage(plat::Msg& out) override {
+    if (queue.empty()) return false;
+    out = queue.front();
+    queue.pop_front();
+    return true;
+  }
   void PostMessage(const plat::Msg& msg) override { queue.push_back(msg); }
-  void PostQuitMessage(int exitCode) override;
-  plat::LRESULT SendMessage(plat::WindowHandle w, uint32_t message, plat::WPARAM wParam, plat::LPARAM lParam) override;
-  plat::LRESULT DispatchMessage(const plat::Msg& msg) override;
-  plat::LRESULT DefWindowProc(plat::WindowHandle w, uint32_t message, plat::WPARAM wParam, plat::LPARAM lParam) override;
-  void ClipCursor(plat::WindowHandle w, bool confine) override;
-  void GrabKeyboard(plat::WindowHandle w, bool grab) override;
-  void ShowSystemCursor(bool show) override { systemCursorShown = show; }
-  void GetCursorPos(int& x, int& y) const override { x = cursorX; y = cursorY; }
-  plat::CursorImage GetArrowCursorImage() const override { return arrow; }
+  void PostQuitMessage(int exitCode) override {
+    queue.push_back({nullptr, plat::WM_QUIT, static_cast<plat::WPARAM>(exitCode), 0});
+  }
+  plat::LRESULT SendMessage(plat::WindowHandle w, uint32_t message, plat::WPARAM wParam,
+                            plat::LPARAM lParam) override {
+    FakeWindow* window = Window(w);
+    return window && window->proc ? window->proc(w, message, wParam, lParam) : 0;
+  }
+  plat::LRESULT DispatchMessage(const plat::Msg& m) override {
+    return SendMessage(m.window, m.message, m.wParam, m.lParam);
+  }
+  plat::LRESULT DefWindowProc(plat::WindowHandle w, uint32_t message, plat::WPARAM, plat::LPARAM) override {
+    if (message == plat::WM_CLOSE) DestroyAppWindow(w);
+    return 0;
+  }
+  void ClipCursor(plat::WindowHandle w, bool confine) override {
+    if (FakeWindow* window = Window(w)) window->cursorClipped = confine;
+  }
+  void GrabKeyboard(plat::WindowHandle w, bool grab) override {
+    if (FakeWindow* window = Window(w)) window->keyboardGrabbed = grab;
+  }
+  void ShowSystemCursor(bool) override {}
+  void GetCursorPos(int& x, int& y) const override { x = y = 0; }
+  plat::CursorImage GetArrowCursorImage() const override { return {2, 2, 0, 0, {0xFFFFFFFFu, 0, 0, 0}}; }
 
  private:
-  plat::Rect Frame(const FakeWindow& w) const;  // frame thickness as a rectangle (left, top, right, bottom)
-  void PostSize(plat::WindowHandle w, uint32_t kind);
-  void Resized(plat::WindowHandle w, const plat::Rect& before);
+  // A bordered window's frame thickness as (left, top, right, bottom).
+  static plat::Rect Frame(const FakeWindow& w) {
+    return !w.bordered || w.fullScreen ? plat::Rect{} : plat::Rect{4, 28, 4, 4};
+  }
+  static void Size(FakeWindow& w, int clientWidth, int clientHeight) {
+    plat::Rect f = Frame(w);
+    w.outer.right = w.outer.left + f.left + clientWidth + f.right;
+    w.outer.bottom = w.outer.top + f.top + clientHeight + f.bottom;
+  }
+  void PostSize(plat::WindowHandle w, uint32_t kind) {
+    plat::Rect c = GetClientRect(w);
+    queue.push_back({w, plat::WM_SIZE, kind, kind == plat::SIZE_MINIMIZED ? 0 : plat::MakeLParam(c.Width(), c.Height())});
+  }
+  void Resized(plat::WindowHandle w, const plat::Rect& before) {
+    plat::Rect after = GetClientRect(w);
+    if (after.Width() != before.Width() || after.Height() != before.Height()) PostSize(w, plat::SIZE_RESTORED);
+  }
 
   std::map<plat::WindowHandle, std::unique_ptr<FakeWindow>> windows_;
   plat::WindowHandle last_ = nullptr;

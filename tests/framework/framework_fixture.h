@@ -11,21 +11,17 @@
 #include "common/app_state.h"
 #include "tests/fakes/fake_platform.h"
 
+using Events = std::vector<std::string>;
+
 struct Recorder {
-  std::vector<std::string> events;  // "modify", "created", "reset", "lost", "destroyed"
+  Events events;  // "modify", "created", "reset", "lost", "destroyed"
   std::vector<double> moveTimes, renderTimes;
-  std::vector<float> moveElapsed, renderElapsed;
-  std::vector<uint32_t> keys;
+  std::vector<float> moveElapsed;
   Result createdResult = S_OK;
   std::vector<Result> resetResults;  // answered in order, then S_OK
-  bool modifyAnswer = true;
-  bool noFurtherProcessingOnKeyDown = false;
   std::function<void()> onFrameMove, onCreated;
 
-  // Events since index `from`.
-  std::vector<std::string> Since(size_t from) const {
-    return std::vector<std::string>(events.begin() + static_cast<long>(from), events.end());
-  }
+  Events Since(size_t from) const { return Events(events.begin() + static_cast<long>(from), events.end()); }
 };
 
 class FrameworkTest : public ::testing::Test {
@@ -62,26 +58,8 @@ class FrameworkTest : public ::testing::Test {
           if (R(ctx).onFrameMove) R(ctx).onFrameMove();
         },
         &rec);
-    AppSetCallbackFrameRender(
-        [](plat::IDevice*, double t, float e, void* ctx) {
-          R(ctx).renderTimes.push_back(t);
-          R(ctx).renderElapsed.push_back(e);
-        },
-        &rec);
-    AppSetCallbackKeyboard([](uint32_t key, bool down, bool, void* ctx) {
-      if (down) R(ctx).keys.push_back(key);
-    }, &rec);
-    AppSetCallbackMsgProc(
-        [](plat::WindowHandle, uint32_t msg, plat::WPARAM, plat::LPARAM, bool* noFurther, void* ctx) -> plat::LRESULT {
-          if (msg == plat::WM_KEYDOWN && R(ctx).noFurtherProcessingOnKeyDown) *noFurther = true;
-          return 0;
-        },
-        &rec);
-  }
-
-  static bool Modify(DeviceSettings*, const plat::Caps*, void* ctx) {
-    R(ctx).events.push_back("modify");
-    return R(ctx).modifyAnswer;
+    AppSetCallbackFrameRender([](plat::IDevice*, double t, float, void* ctx) { R(ctx).renderTimes.push_back(t); },
+                              &rec);
   }
 
   // The game's start-up: callbacks, init, window, a windowed 640x480 device.
@@ -91,27 +69,28 @@ class FrameworkTest : public ::testing::Test {
     AppInit(true, true, true, true);
     AppSetCursorSettings(true, true);
     AppCreateWindow(L"x[vela] 1.3.5");
-    return AppCreateDevice(0, true, 640, 480, nullptr, Modify, &rec);
+    auto modify = [](DeviceSettings*, const plat::Caps*, void* ctx) {
+      R(ctx).events.push_back("modify");
+      return true;
+    };
+    return AppCreateDevice(0, true, 640, 480, nullptr, modify, &rec);
   }
 
   // Delivers every waiting message as the loop would, without rendering.
   void Pump() {
     plat::Msg msg;
-    while (platform.windows.PeekMessage(msg)) {
-      if (msg.message == plat::WM_QUIT) {
-        quitSeen = true;
-        continue;
-      }
-      platform.windows.DispatchMessage(msg);
-    }
+    while (platform.windows.PeekMessage(msg))
+      if (msg.message != plat::WM_QUIT) platform.windows.DispatchMessage(msg);
   }
 
   void Frames(int n) {
     for (int i = 0; i < n; ++i) AppRender3DEnvironment();
   }
+  void PressKey(uint32_t vk) {
+    platform.windows.PostKey(vk, true);
+    Pump();
+  }
 
   plat::WindowHandle Window() { return AppGetHWND(); }
   fake::FakeWindow* W() { return platform.windows.Window(platform.windows.LastWindow()); }
-
-  bool quitSeen = false;
 };

@@ -1,31 +1,13 @@
 // Order of the game's device callbacks through start-up, sizing, switches, loss and exit.
 #include "tests/framework/framework_fixture.h"
 
-using Events = std::vector<std::string>;
-
 TEST_F(FrameworkTest, StartUpCreatesAShownWindowAndDeviceInOrder) {
   ASSERT_EQ(StartUp(), S_OK);
   EXPECT_EQ(rec.events, (Events{"modify", "created", "reset"}));
   ASSERT_NE(Window(), nullptr);
   EXPECT_TRUE(W()->visible);
-  EXPECT_EQ(W()->title, L"x[vela] 1.3.5");
-  EXPECT_EQ(W()->limits.minTrackWidth, 200);
-  EXPECT_EQ(W()->limits.minTrackHeight, 200);
   EXPECT_EQ(platform.windows.GetClientRect(Window()), (plat::Rect{0, 0, 640, 480}));
-  // The window already fitted and lay inside the work area: it keeps the system's position.
-  EXPECT_EQ(W()->outer.left, platform.windows.defaultX);
   EXPECT_TRUE(AppIsWindowed());
-}
-
-TEST_F(FrameworkTest, WindowTooLargeForTheWorkAreaEndsWithTheClientSizeItGot) {
-  platform.windows.displays[0].workArea = plat::Rect{0, 0, 600, 400};
-  platform.graphics->deviceTemplate.clientWidth = 600 - 8;
-  platform.graphics->deviceTemplate.clientHeight = 400 - 32;
-  ASSERT_EQ(StartUp(), S_OK);
-  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset", "modify", "lost", "reset"}));
-  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 592u);
-  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Height, 368u);
-  EXPECT_EQ(W()->outer, (plat::Rect{0, 0, 600, 400}));
 }
 
 TEST_F(FrameworkTest, DraggingTheFrameResetsOnceAtTheEnd) {
@@ -46,7 +28,6 @@ TEST_F(FrameworkTest, DraggingTheFrameResetsOnceAtTheEnd) {
   Pump();
   EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
   EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 800u);
-  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Height, 600u);
   EXPECT_FALSE(AppIsTimePaused());
   EXPECT_FALSE(AppIsRenderingPaused());
 }
@@ -54,46 +35,32 @@ TEST_F(FrameworkTest, DraggingTheFrameResetsOnceAtTheEnd) {
 TEST_F(FrameworkTest, AltEnterSwitchesToFullScreenAndBackToTheSavedPlace) {
   ASSERT_EQ(StartUp(), S_OK);
   plat::Rect windowed = W()->outer;
-  size_t mark = rec.events.size();
-
-  EXPECT_EQ(platform.windows.SendMessage(Window(), plat::WM_SYSKEYDOWN, plat::VK_RETURN, plat::kAltBit), 0);
-  Pump();
-  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
-  EXPECT_FALSE(AppIsWindowed());
-  EXPECT_TRUE(W()->fullScreen);
-  EXPECT_FALSE(W()->bordered);
-  EXPECT_EQ(platform.Device()->pp.Windowed, 0);
-  EXPECT_TRUE(W()->cursorClipped);
-  EXPECT_TRUE(W()->keyboardGrabbed);
-  EXPECT_FALSE(platform.windows.DefWindowProcSaw(plat::WM_SYSKEYDOWN, plat::VK_RETURN));
-
-  mark = rec.events.size();
-  EXPECT_EQ(platform.windows.SendMessage(Window(), plat::WM_SYSKEYDOWN, plat::VK_RETURN, plat::kAltBit), 0);
-  Pump();
-  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
-  EXPECT_TRUE(AppIsWindowed());
-  EXPECT_FALSE(W()->fullScreen);
-  EXPECT_TRUE(W()->bordered);
+  for (bool toFullScreen : {true, false}) {
+    size_t mark = rec.events.size();
+    EXPECT_EQ(platform.windows.SendMessage(Window(), plat::WM_SYSKEYDOWN, plat::VK_RETURN, plat::kAltBit), 0);
+    Pump();
+    EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
+    EXPECT_EQ(AppIsWindowed(), !toFullScreen);
+    EXPECT_EQ(W()->fullScreen, toFullScreen);
+    EXPECT_EQ(W()->bordered, !toFullScreen);
+    EXPECT_EQ(W()->cursorClipped, toFullScreen);
+    EXPECT_EQ(W()->keyboardGrabbed, toFullScreen);
+  }
   EXPECT_EQ(W()->outer, windowed);
   EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 640u);
-  EXPECT_FALSE(W()->cursorClipped);
-  EXPECT_FALSE(W()->keyboardGrabbed);
   EXPECT_FALSE(AppIsRenderingPaused());
 }
 
 TEST_F(FrameworkTest, F3RecreatesTheDeviceOnTheOtherType) {
   ASSERT_EQ(StartUp(), S_OK);
   size_t mark = rec.events.size();
-  platform.windows.PostKey(plat::VK_F3, true);
-  Pump();
+  PressKey(plat::VK_F3);
   EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "destroyed", "created", "reset"}));
-  EXPECT_EQ(AppGetDeviceSettings()->DeviceType, uint32_t(plat::DEVTYPE_REF));
   EXPECT_EQ(platform.Device()->deviceType, uint32_t(plat::DEVTYPE_REF));
   EXPECT_TRUE(platform.graphics->devices.front()->destroyed);
   EXPECT_EQ(AppGetExitCode(), 11);
 
-  platform.windows.PostKey(plat::VK_F3, true);
-  Pump();
+  PressKey(plat::VK_F3);
   EXPECT_EQ(AppGetDeviceSettings()->DeviceType, uint32_t(plat::DEVTYPE_HAL));
   EXPECT_EQ(AppGetExitCode(), 0);
   EXPECT_FALSE(AppIsRenderingPaused());
@@ -128,10 +95,9 @@ TEST_F(FrameworkTest, ResetCallbackFailingOnRecoveryUndoesAndShutsDown) {
   rec.resetResults = {E_FAIL};
   Frames(1);
   EXPECT_EQ(rec.Since(mark), (Events{"lost", "reset", "lost", "destroyed"}));
-  ASSERT_EQ(platform.system.boxes.size(), 1u);
-  EXPECT_EQ(platform.system.boxes[0].text, L"Failed resetting Direct3D device objects.");
+  ASSERT_EQ(platform.system.shown.size(), 1u);
+  EXPECT_EQ(platform.system.shown[0].text, L"Failed resetting Direct3D device objects.");
   EXPECT_EQ(AppGetD3DDevice(), nullptr);
-  EXPECT_EQ(AppGetExitCode(), 0) << "shutdown overwrites the code";
   EXPECT_EQ(Window(), nullptr);
 }
 
@@ -152,8 +118,9 @@ TEST_F(FrameworkTest, RecreationAfterAFailedResetLeavesNothingPaused) {
   EXPECT_EQ(rec.renderTimes.size(), renders + 1);
 }
 
-TEST_F(FrameworkTest, CloseThenProcessExitDeliversLostAndDestroyed) {
+TEST_F(FrameworkTest, EscapeEndsTheLoopAndProcessExitDeliversLostAndDestroyed) {
   ASSERT_EQ(StartUp(), S_OK);
+  std::shared_ptr<fake::FakeDeviceState> device = platform.graphics->devices.front();
   platform.windows.PostKey(plat::VK_ESCAPE, true);
   EXPECT_EQ(AppMainLoop(), S_OK);
   EXPECT_EQ(AppGetExitCode(), 0);
@@ -162,9 +129,9 @@ TEST_F(FrameworkTest, CloseThenProcessExitDeliversLostAndDestroyed) {
   // The device still draws into its window: the window is hidden, and goes after the device.
   ASSERT_NE(W(), nullptr);
   EXPECT_FALSE(W()->visible);
+  EXPECT_FALSE(device->destroyed);
   AppResetStateForTests();  // what process exit does
   EXPECT_EQ(rec.events, (Events{"modify", "created", "reset", "lost", "destroyed"}));
   EXPECT_EQ(W(), nullptr);
-  EXPECT_TRUE(platform.graphics->devices.front()->destroyed);
-  EXPECT_EQ(platform.graphicsReleased, 1);
+  EXPECT_TRUE(device->destroyed);
 }
