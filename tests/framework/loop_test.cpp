@@ -1,5 +1,4 @@
 // The message loop, frame step, timer and pauses.
-#include "common/appmisc.h"
 #include "tests/framework/framework_fixture.h"
 
 TEST_F(FrameworkTest, PausesNestAndAnExtraResumeIsAbsorbed) {
