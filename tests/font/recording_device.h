@@ -1,6 +1,6 @@
 #pragma once
-// A device that only records: textures keep their pixels, sprites log every call. Enough to
-// check where the font puts its glyphs without any rasterizer.
+// A device that only records: sprites log their draws, live objects are counted. Enough to check
+// where the font puts its glyphs without any rasterizer.
 #include <memory>
 #include <vector>
 
@@ -8,28 +8,20 @@
 
 namespace fonttest {
 
-struct Counters {
-  int texturesMade = 0, texturesLive = 0;
-  int spritesMade = 0, spritesLive = 0;
+struct Live {
+  int textures = 0, sprites = 0, spritesMade = 0;
 };
 
 class RecordingTexture final : public plat::ITexture {
  public:
-  RecordingTexture(Counters& c, uint32_t w, uint32_t h, std::vector<uint32_t> argb)
-      : counters_(c), width_(w), height_(h), argb_(std::move(argb)) {
-    ++counters_.texturesMade;
-    ++counters_.texturesLive;
-  }
-  ~RecordingTexture() override { --counters_.texturesLive; }
-  uint32_t Width() const override { return width_; }
-  uint32_t Height() const override { return height_; }
+  explicit RecordingTexture(Live& live) : live_(live) { ++live_.textures; }
+  ~RecordingTexture() override { --live_.textures; }
+  uint32_t Width() const override { return 0; }
+  uint32_t Height() const override { return 0; }
   uint32_t Format() const override { return plat::FMT_A8R8G8B8; }
-  uint32_t At(int x, int y) const { return argb_[size_t(y) * width_ + size_t(x)]; }
 
  private:
-  Counters& counters_;
-  uint32_t width_, height_;
-  std::vector<uint32_t> argb_;
+  Live& live_;
 };
 
 struct DrawCall {
@@ -37,16 +29,15 @@ struct DrawCall {
   plat::RectI src;
   plat::Vec3 position;
   uint32_t colour = 0;
-  int batch = 0;  // how many Begin calls came before it on that sprite
 };
 
 class RecordingSprite final : public plat::ISprite {
  public:
-  explicit RecordingSprite(Counters* c = nullptr) : counters_(c) {
-    if (counters_) ++counters_->spritesMade, ++counters_->spritesLive;
+  explicit RecordingSprite(Live* live = nullptr) : live_(live) {
+    if (live_) ++live_->sprites, ++live_->spritesMade;
   }
   ~RecordingSprite() override {
-    if (counters_) --counters_->spritesLive;
+    if (live_) --live_->sprites;
   }
   Result Begin(uint32_t flags) override {
     ++begins;
@@ -54,19 +45,13 @@ class RecordingSprite final : public plat::ISprite {
     return S_OK;
   }
   Result SetTransform(const plat::Matrix& m) override {
-    transform = m;
+    transformed = !(m == plat::Matrix::Identity());
     return S_OK;
   }
   Result Draw(const plat::ITexture* texture, const plat::RectI* src, const plat::Vec3* centre,
               const plat::Vec3* position, uint32_t colour) override {
-    DrawCall d;
-    d.texture = texture;
-    if (src) d.src = *src;
-    if (position) d.position = *position;
-    d.colour = colour;
-    d.batch = begins;
-    centreGiven = centreGiven || centre != nullptr;
-    draws.push_back(d);
+    draws.push_back({texture, src ? *src : plat::RectI{}, position ? *position : plat::Vec3{}, colour});
+    transformed = transformed || centre != nullptr;
     return S_OK;
   }
   Result End() override {
@@ -78,12 +63,11 @@ class RecordingSprite final : public plat::ISprite {
 
   int begins = 0, ends = 0;
   uint32_t lastFlags = 0;
-  bool centreGiven = false;
-  plat::Matrix transform;
+  bool transformed = false;
   std::vector<DrawCall> draws;
 
  private:
-  Counters* counters_;
+  Live* live_;
 };
 
 class RecordingDevice final : public plat::IDevice {
@@ -106,19 +90,16 @@ class RecordingDevice final : public plat::IDevice {
   Result SetCursorProperties(int, int, const std::vector<uint32_t>&, int, int) override { return S_OK; }
   void SetCursorPosition(int, int) override {}
   bool ShowCursor(bool) override { return false; }
-  Result CreateTextureFromFile(const std::wstring&, std::unique_ptr<plat::ITexture>&) override {
-    return E_NOTIMPL;
-  }
-  Result CreateTextureFromPixels(uint32_t w, uint32_t h, const std::vector<uint32_t>& argb,
+  Result CreateTextureFromFile(const std::wstring&, std::unique_ptr<plat::ITexture>&) override { return E_NOTIMPL; }
+  Result CreateTextureFromPixels(uint32_t, uint32_t, const std::vector<uint32_t>&,
                                  std::unique_ptr<plat::ITexture>& out) override {
     if (failTextures) return E_OUTOFMEMORY;
-    auto t = std::make_unique<RecordingTexture>(counters, w, h, argb);
-    lastTexture = t.get();
-    out = std::move(t);
+    out = std::make_unique<RecordingTexture>(live);
+    lastTexture = out.get();
     return S_OK;
   }
   Result CreateSprite(std::unique_ptr<plat::ISprite>& out) override {
-    auto s = std::make_unique<RecordingSprite>(&counters);
+    auto s = std::make_unique<RecordingSprite>(&live);
     lastSprite = s.get();
     out = std::move(s);
     return S_OK;
@@ -127,11 +108,11 @@ class RecordingDevice final : public plat::IDevice {
     return plat::CreateDeviceFont(*this, height, weight, face, out);
   }
   Result ReadBackBuffer(std::vector<uint32_t>&, uint32_t&, uint32_t&) override { return E_NOTIMPL; }
-  uint32_t LiveObjectCount() const override { return uint32_t(counters.texturesLive + counters.spritesLive); }
+  uint32_t LiveObjectCount() const override { return uint32_t(live.textures + live.sprites); }
 
-  Counters counters;
+  Live live;
   bool failTextures = false;
-  RecordingTexture* lastTexture = nullptr;  // the newest, valid while texturesLive says so
+  const plat::ITexture* lastTexture = nullptr;  // the newest
   RecordingSprite* lastSprite = nullptr;
 };
 

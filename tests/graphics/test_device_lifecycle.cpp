@@ -1,13 +1,15 @@
-// Reset and loss, object lifetimes and counts, textures from PNG files (good, missing, corrupt).
+// Device creation, loss and reset, and textures from PNG files (good, changed, missing, corrupt).
 #include <png.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "platform/graphics/image_file.h"
 #include "tests/graphics/graphics_fixture.h"
 
 using namespace plat;
 using gfxtest::GraphicsTest;
+using gfxtest::Windowed;
 
 namespace {
 
@@ -18,32 +20,26 @@ std::filesystem::path TempDir() {
   return dir;
 }
 
-// Writes a PNG with libpng's simplified writer; `alpha` false writes plain RGB.
-bool WriteImage(const std::filesystem::path& path, uint32_t w, uint32_t h, const std::vector<uint32_t>& argb, bool alpha) {
-  std::vector<uint8_t> bytes;
+bool WriteRgbPng(const std::filesystem::path& path, uint32_t w, uint32_t h, const std::vector<uint32_t>& argb) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = w;
   image.height = h;
-  image.format = alpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
+  image.format = PNG_FORMAT_BGR;
   std::vector<uint8_t> rows;
-  for (uint32_t p : argb) {
-    rows.push_back(uint8_t(p));
-    rows.push_back(uint8_t(p >> 8));
-    rows.push_back(uint8_t(p >> 16));
-    if (alpha) rows.push_back(uint8_t(p >> 24));
-  }
+  for (uint32_t p : argb) rows.insert(rows.end(), {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16)});
   return png_image_write_to_file(&image, path.c_str(), 0, rows.data(), 0, nullptr) != 0;
 }
 
-uint32_t DrawAndSample(IDevice& device, ISprite& sprite, const ITexture& texture, int x, int y) {
+// Draws the texture at the top-left corner over black and returns one pixel.
+uint32_t DrawAndSample(IDevice& device, const ITexture& texture, int x, int y) {
+  std::unique_ptr<ISprite> sprite;
+  EXPECT_EQ(device.CreateSprite(sprite), S_OK);
   device.Clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0, 1.0f, 0);
   device.BeginScene();
-  sprite.Begin(SPRITE_ALPHABLEND | SPRITE_SORT_DEPTH_FRONTTOBACK);
-  sprite.SetTransform(Matrix::Identity());
-  const Vec3 at{0, 0, 0.1f};
-  sprite.Draw(&texture, nullptr, nullptr, &at, 0xFFFFFFFFu);
-  sprite.End();
+  sprite->Begin(SPRITE_ALPHABLEND);
+  sprite->Draw(&texture, nullptr, nullptr, nullptr, 0xFFFFFFFFu);
+  sprite->End();
   device.EndScene();
   std::vector<uint32_t> px;
   uint32_t w = 0, h = 0;
@@ -51,118 +47,125 @@ uint32_t DrawAndSample(IDevice& device, ISprite& sprite, const ITexture& texture
   return px.at(size_t(y) * w + size_t(x));
 }
 
-TEST_F(GraphicsTest, TexturesFromPngFilesKeepSizeFormatAndPixels) {
-  MakeDevice(16, 16);
-  const auto dir = TempDir();
-  const std::vector<uint32_t> px = {0xFF102030, 0x80405060, 0x00000000, 0xFFFFFFFF, 0xFF0000FF, 0xFF00FF00};
-  ASSERT_TRUE(WriteImage(dir / "alpha.png", 3, 2, px, true));
-  ASSERT_TRUE(WriteImage(dir / "plain.png", 3, 2, px, false));
-
-  ImageInfo info;
-  ASSERT_EQ(GetImageInfoFromFile((dir / "alpha.png").wstring(), info), S_OK);
-  EXPECT_EQ(info.Width, 3u);
-  EXPECT_EQ(info.Height, 2u);
-  EXPECT_EQ(info.Format, uint32_t(FMT_A8R8G8B8));
-  ASSERT_EQ(GetImageInfoFromFile((dir / "plain.png").wstring(), info), S_OK);
-  EXPECT_EQ(info.Format, uint32_t(FMT_X8R8G8B8));
-
-  std::unique_ptr<ITexture> alpha, plain;
-  ASSERT_EQ(device->CreateTextureFromFile((dir / "alpha.png").wstring(), alpha), S_OK);
-  ASSERT_EQ(device->CreateTextureFromFile((dir / "plain.png").wstring(), plain), S_OK);
-  EXPECT_EQ(alpha->Width(), 3u);
-  EXPECT_EQ(alpha->Height(), 2u);
-  EXPECT_EQ(alpha->Format(), uint32_t(FMT_A8R8G8B8));
-  EXPECT_EQ(plain->Format(), uint32_t(FMT_X8R8G8B8));
-  std::unique_ptr<ISprite> sprite;
-  ASSERT_EQ(device->CreateSprite(sprite), S_OK);
-  EXPECT_EQ(DrawAndSample(*device, *sprite, *alpha, 0, 0), 0xFF102030u);
-  EXPECT_EQ(DrawAndSample(*device, *sprite, *alpha, 2, 1), 0xFF00FF00u);
-  EXPECT_EQ(DrawAndSample(*device, *sprite, *alpha, 2, 0), 0xFF000000u);  // alpha 0: nothing drawn
-  EXPECT_EQ(DrawAndSample(*device, *sprite, *plain, 2, 0), 0xFF000000u);  // no alpha in the file: opaque black
-  EXPECT_EQ(DrawAndSample(*device, *sprite, *plain, 1, 0), 0xFF405060u);
-}
-
-TEST_F(GraphicsTest, MissingOrCorruptImagesFailWithoutATexture) {
-  MakeDevice(16, 16);
-  const auto dir = TempDir();
-  std::unique_ptr<ITexture> t;
-  ImageInfo info;
-  EXPECT_TRUE(Failed(device->CreateTextureFromFile((dir / "nothing.png").wstring(), t)));
-  EXPECT_EQ(t, nullptr);
-  EXPECT_TRUE(Failed(GetImageInfoFromFile((dir / "nothing.png").wstring(), info)));
-
-  // Not a PNG at all; an empty file; a good file cut short; a header claiming a giant image.
-  const std::vector<uint32_t> px(64 * 64, 0xFF808080u);
-  ASSERT_TRUE(WriteImage(dir / "good.png", 64, 64, px, true));
-  std::ifstream in(dir / "good.png", std::ios::binary);
-  std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::ofstream(dir / "text.png") << "hello, not an image";
-  std::ofstream(dir / "empty.png");
-  std::ofstream(dir / "cut.png", std::ios::binary) << good.substr(0, good.size() / 2);
-  std::string giant = good;
-  giant[16] = giant[17] = 0x7F;  // width of the IHDR chunk, which now also fails its checksum
-  std::ofstream(dir / "giant.png", std::ios::binary) << giant;
-  for (const char* name : {"text.png", "empty.png", "cut.png", "giant.png"}) {
-    EXPECT_EQ(device->CreateTextureFromFile((dir / name).wstring(), t), D3DXERR_INVALIDDATA) << name;
-    EXPECT_EQ(t, nullptr) << name;
-  }
-  EXPECT_EQ(GetImageInfoFromFile((dir / "text.png").wstring(), info), D3DXERR_INVALIDDATA);
-  EXPECT_EQ(device->LiveObjectCount(), 0u);
-  // Pixels that do not match the size are refused too.
-  EXPECT_TRUE(Failed(device->CreateTextureFromPixels(4, 4, std::vector<uint32_t>(15), t)));
-  EXPECT_TRUE(Failed(device->CreateTextureFromPixels(0, 0, {}, t)));
-}
-
-TEST_F(GraphicsTest, ResetKeepsTexturesAndTakesTheWindowSize) {
-  MakeDevice(64, 48);
-  std::unique_ptr<ITexture> texture = Texture(2, 2, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu});
-  std::unique_ptr<ISprite> sprite;
-  ASSERT_EQ(device->CreateSprite(sprite), S_OK);
-  EXPECT_EQ(device->LiveObjectCount(), 2u);
-  ASSERT_EQ(device->SetRenderState(RS_FILLMODE, FILL_WIREFRAME), S_OK);
-
-  sprite->OnLostDevice();
-  SDL_SetWindowSize(window, 100, 80);
+TEST_F(GraphicsTest, CreateDeviceTakesTheClientSizeForZeroAndWritesItBack) {
+  WindowHandle win = MakeWindow(320, 200);
   PresentParameters pp = Windowed(0, 0);
-  ASSERT_EQ(device->Reset(pp), S_OK);
-  sprite->OnResetDevice();
-  EXPECT_EQ(pp.BackBufferWidth, 100u);
-  EXPECT_EQ(pp.BackBufferHeight, 80u);
-  // States start afresh after a reset; the texture drew before and draws after.
-  EXPECT_EQ(device->GetRenderState(RS_FILLMODE), uint32_t(FILL_SOLID));
-  EXPECT_EQ(DrawAndSample(*device, *sprite, *texture, 1, 1), 0xFFFFFFFFu);
-  SurfaceDesc desc;
-  device->GetBackBufferDesc(desc);
-  EXPECT_EQ(desc.Width, 100u);
-  EXPECT_EQ(device->LiveObjectCount(), 2u);
-  sprite.reset();
-  EXPECT_EQ(device->LiveObjectCount(), 1u);
-  texture.reset();
-  EXPECT_EQ(device->LiveObjectCount(), 0u);
+  pp.BackBufferFormat = FMT_UNKNOWN;
+  ASSERT_EQ(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_SOFTWARE_VERTEXPROCESSING, pp, device), S_OK);
+  EXPECT_EQ(pp.BackBufferWidth, 320u);
+  EXPECT_EQ(pp.BackBufferHeight, 200u);
+  EXPECT_EQ(pp.BackBufferFormat, uint32_t(FMT_X8R8G8B8));  // the desktop's
+  // Full screen needs a listed mode; a refused request writes nothing back.
+  std::unique_ptr<IDevice> other;
+  PresentParameters bad = Windowed(700, 64);
+  bad.Windowed = 0;
+  EXPECT_TRUE(Failed(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_SOFTWARE_VERTEXPROCESSING, bad, other)));
+  EXPECT_EQ(other, nullptr);
+  EXPECT_EQ(bad.BackBufferWidth, 700u);
+}
+
+TEST_F(GraphicsTest, FullScreenDeviceIsLostWhileItsWindowIsHidden) {
+  WindowHandle win = MakeWindow(640, 480);
+  SDL_ShowWindow(window);
+  PresentParameters pp = Windowed(640, 480);
+  pp.Windowed = 0;
+  ASSERT_EQ(system->CreateDevice(0, DEVTYPE_REF, win, CREATE_SOFTWARE_VERTEXPROCESSING, pp, device), S_OK);
+  EXPECT_EQ(device->Present(), S_OK);
+  SDL_HideWindow(window);
+  EXPECT_EQ(device->Present(), D3DERR_DEVICELOST);
+  EXPECT_EQ(device->Reset(pp), D3DERR_DEVICELOST);
+  SDL_ShowWindow(window);
+  EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  EXPECT_EQ(device->Reset(pp), S_OK);
+  EXPECT_EQ(device->Present(), S_OK);
 }
 
 TEST_F(GraphicsTest, AFailedResetLeavesTheDeviceLostUntilAGoodOne) {
   MakeDevice(32, 32);
-  EXPECT_EQ(device->TestCooperativeLevel(), S_OK);
   PresentParameters bad = Windowed(32, 32);
   bad.BackBufferFormat = FMT_A2R10G10B10;
   EXPECT_EQ(device->Reset(bad), D3DERR_INVALIDCALL);
   EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
   EXPECT_EQ(device->Present(), D3DERR_DEVICELOST);
-  // While lost, calls are taken and do nothing.
-  EXPECT_EQ(device->Clear(CLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0), S_OK);
+  EXPECT_EQ(device->Clear(CLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0), S_OK);  // taken, and does nothing
   PresentParameters good = Windowed(32, 32);
   ASSERT_EQ(device->Reset(good), S_OK);
-  EXPECT_EQ(device->TestCooperativeLevel(), S_OK);
   EXPECT_EQ(device->Present(), S_OK);
-  // Reset inside a scene is refused.
   ASSERT_EQ(device->BeginScene(), S_OK);
-  EXPECT_EQ(device->Reset(good), D3DERR_INVALIDCALL);
-  // A sprite that outlives its device fails safely.
+  EXPECT_EQ(device->Reset(good), D3DERR_INVALIDCALL);  // not inside a scene
   std::unique_ptr<ISprite> sprite;
   ASSERT_EQ(device->CreateSprite(sprite), S_OK);
   device.reset();
-  EXPECT_TRUE(Failed(sprite->Begin(0)));
+  EXPECT_TRUE(Failed(sprite->Begin(0)));  // a sprite that outlives its device fails safely
+}
+
+TEST_F(GraphicsTest, ResetKeepsTexturesTakesTheWindowSizeAndStartsStatesAfresh) {
+  MakeDevice(64, 48);
+  std::unique_ptr<ITexture> texture = Texture(2, 2, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu});
+  ASSERT_EQ(device->SetRenderState(RS_FILLMODE, FILL_WIREFRAME), S_OK);
+  SDL_SetWindowSize(window, 100, 80);
+  PresentParameters pp = Windowed(0, 0);
+  ASSERT_EQ(device->Reset(pp), S_OK);
+  EXPECT_EQ(pp.BackBufferWidth, 100u);
+  EXPECT_EQ(pp.BackBufferHeight, 80u);
+  EXPECT_EQ(device->GetRenderState(RS_FILLMODE), uint32_t(FILL_SOLID));
+  EXPECT_EQ(DrawAndSample(*device, *texture, 1, 1), 0xFFFFFFFFu);
+  EXPECT_EQ(device->LiveObjectCount(), 1u);
+  texture.reset();
+  EXPECT_EQ(device->LiveObjectCount(), 0u);
+}
+
+TEST_F(GraphicsTest, TexturesFromPngFilesKeepFormatAndPixels) {
+  MakeDevice(16, 16);
+  const auto dir = TempDir();
+  const std::vector<uint32_t> px = {0xFF102030, 0x80405060, 0x00000000, 0xFFFFFFFF, 0xFF0000FF, 0xFF00FF00};
+  ASSERT_TRUE(testsupport::WritePng((dir / "alpha.png").string(), {3, 2, px}));
+  ASSERT_TRUE(WriteRgbPng(dir / "plain.png", 3, 2, px));
+  std::unique_ptr<ITexture> alpha, plain;
+  ASSERT_EQ(device->CreateTextureFromFile((dir / "alpha.png").wstring(), alpha), S_OK);
+  ASSERT_EQ(device->CreateTextureFromFile((dir / "plain.png").wstring(), plain), S_OK);
+  EXPECT_EQ(alpha->Format(), uint32_t(FMT_A8R8G8B8));
+  EXPECT_EQ(plain->Format(), uint32_t(FMT_X8R8G8B8));
+  EXPECT_EQ(DrawAndSample(*device, *alpha, 2, 1), 0xFF00FF00u);
+  EXPECT_EQ(DrawAndSample(*device, *alpha, 2, 0), 0xFF000000u);  // alpha 0: nothing drawn
+  EXPECT_EQ(DrawAndSample(*device, *plain, 2, 0), 0xFF000000u);  // no alpha in the file: opaque
+  EXPECT_EQ(DrawAndSample(*device, *plain, 1, 0), 0xFF405060u);
+}
+
+TEST_F(GraphicsTest, MissingOrCorruptImagesFailWithoutATexture) {
+  MakeDevice(16, 16);
+  const auto dir = TempDir();
+  ASSERT_TRUE(testsupport::WritePng((dir / "good.png").string(), {64, 64, std::vector<uint32_t>(64 * 64, 0xFF808080u)}));
+  std::ifstream in(dir / "good.png", std::ios::binary);
+  const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string giant = good;
+  giant[16] = giant[17] = 0x7F;  // the header's width, which now also fails its checksum
+  const std::pair<const char*, std::string> files[] = {
+      {"text.png", "hello, not an image"}, {"empty.png", ""}, {"cut.png", good.substr(0, good.size() / 2)},
+      {"giant.png", giant}};
+  std::unique_ptr<ITexture> t;
+  for (const auto& [name, bytes] : files) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+    EXPECT_EQ(device->CreateTextureFromFile((dir / name).wstring(), t), D3DXERR_INVALIDDATA) << name;
+    EXPECT_EQ(t, nullptr) << name;
+  }
+  EXPECT_TRUE(Failed(device->CreateTextureFromFile((dir / "nothing.png").wstring(), t)));
+  EXPECT_TRUE(Failed(device->CreateTextureFromPixels(4, 4, std::vector<uint32_t>(15), t)));
+  EXPECT_EQ(device->LiveObjectCount(), 0u);
+}
+
+// Decoded images are reused while a file's bytes stay the same; a changed or removed file is not.
+TEST(ImageFile, RereadFileWithNewContentGivesTheNewPixels) {
+  const std::string path = testsupport::BinaryPath("image_file_test/changing.png");
+  const std::wstring wide(path.begin(), path.end());
+  gfx::DecodedImage image;
+  for (uint32_t colour : {0xFFFF0000u, 0xFF0000FFu, 0xFF0000FFu}) {
+    ASSERT_TRUE(testsupport::WritePng(path, {4, 2, std::vector<uint32_t>(8, colour)}));
+    ASSERT_EQ(gfx::DecodeImageFile(wide, true, image), S_OK);
+    EXPECT_EQ(image.argb.at(7), colour);
+  }
+  std::filesystem::remove(path);
+  EXPECT_TRUE(Failed(gfx::DecodeImageFile(wide, true, image)));
 }
 
 }  // namespace
