@@ -3,29 +3,35 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics/font_face.h"
-#include "tests/font/recording_device.h"
+#include "tests/fakes/fake_graphics.h"
 
 using namespace plat;
-using fonttest::DrawCall;
-using fonttest::RecordingDevice;
-using fonttest::RecordingSprite;
+using Event = fake::FakeDeviceState::SpriteEvent;
 
 namespace {
 
 using Pos = std::pair<float, float>;
-Pos P(const DrawCall& d) { return {d.position.x, d.position.y}; }
+Pos P(const Event& d) { return {d.position.x, d.position.y}; }
 
 class FontLayout : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(CreateDeviceFont(device, -16, 700, L"MS Gothic", font), S_OK); }
 
-  // Draws through the font's own sprite and returns what reached it.
-  std::vector<DrawCall> Draw(const wchar_t* text, RectI rect, uint32_t format = DT_NOCLIP, int* height = nullptr,
-                             uint32_t colour = 0xFFFF0000u) {
-    if (device.lastSprite) device.lastSprite->draws.clear();
+  // Draws through the font's own sprite and returns the draws that reached it.
+  std::vector<Event> Draw(const wchar_t* text, RectI rect, uint32_t format = DT_NOCLIP, int* height = nullptr,
+                          uint32_t colour = 0xFFFF0000u) {
+    const size_t from = state.sprites.size();
     const int h = font->DrawText(nullptr, text, -1, &rect, format, colour);
     if (height) *height = h;
-    return device.lastSprite ? device.lastSprite->draws : std::vector<DrawCall>{};
+    std::vector<Event> draws;
+    for (size_t i = from; i < state.sprites.size(); ++i)
+      if (state.sprites[i].kind == Event::Draw) draws.push_back(state.sprites[i]);
+    return draws;
+  }
+  int Count(Event::Kind kind) const {
+    int n = 0;
+    for (const Event& e : state.sprites) n += e.kind == kind;
+    return n;
   }
   // Where a text drawn alone from (x, y) puts its first glyph.
   Pos At(const wchar_t* text, int x, int y) { return P(Draw(text, {x, y, x, y}).at(0)); }
@@ -34,7 +40,8 @@ class FontLayout : public ::testing::Test {
     return d.size() == 2 ? int(d[1].position.x - At(pair + 1, 0, 0).first) : -1;
   }
 
-  RecordingDevice device;
+  fake::FakeDevice device{std::make_shared<fake::FakeDeviceState>()};
+  fake::FakeDeviceState& state = device.State();
   std::unique_ptr<IFont> font;
 };
 
@@ -47,24 +54,22 @@ TEST_F(FontLayout, NoClipDrawsFromTheCornerAtDepthZeroInTheTintInOneUntransforme
   EXPECT_GE(height, 14);
   EXPECT_LE(height, 24);
   for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(moved[i].position.x, at0[i].position.x + 110);
-    EXPECT_EQ(moved[i].position.y, at0[i].position.y + 70);
+    EXPECT_EQ(P(moved[i]), Pos(at0[i].position.x + 110, at0[i].position.y + 70));
     EXPECT_EQ(moved[i].position.z, 0.0f);
     EXPECT_EQ(moved[i].colour, 0x80123456u);
     EXPECT_EQ(moved[i].src, at0[i].src);  // nothing cut off by the empty rectangle
-    EXPECT_EQ(moved[i].texture, device.lastTexture);
+    EXPECT_EQ(moved[i].transform, Matrix::Identity());
   }
   EXPECT_EQ(at0[1].src, at0[2].src);
   EXPECT_EQ(at0[2].position.x - at0[1].position.x, at0[3].position.x - at0[2].position.x);
-  const RecordingSprite& own = *device.lastSprite;
-  EXPECT_EQ(own.begins, 2);
-  EXPECT_EQ(own.ends, 2);
-  EXPECT_TRUE(own.lastFlags & SPRITE_ALPHABLEND);
-  EXPECT_FALSE(own.transformed);
+  EXPECT_EQ(Count(Event::Begin), 2);
+  EXPECT_EQ(Count(Event::End), 2);
+  EXPECT_TRUE(state.sprites[0].flags & SPRITE_ALPHABLEND);
 }
 
-TEST_F(FontLayout, WordBreakWrapsBeforeTheWordThatWouldPassTheRightEdge) {
+TEST_F(FontLayout, WrapsBeforeTheWordThatWouldPassTheRightEdgeWithoutKerning) {
   const int a = Advance(L"aa"), b = Advance(L"bb");
+  for (const wchar_t* pair : {L"AV", L"AT", L"Aw"}) EXPECT_EQ(Advance(pair), Advance(L"AA")) << "kerned";
   const int space = int(Draw(L"a a", {0, 0, 0, 0}).at(1).position.x) - a - int(At(L"a", 0, 0).first);
   int H = 0;
   Draw(L"A", {0, 0, 0, 0}, DT_NOCLIP, &H);
@@ -96,24 +101,22 @@ TEST_F(FontLayout, WordBreakWrapsBeforeTheWordThatWouldPassTheRightEdge) {
   EXPECT_EQ(P(d.at(6)), At(L"a", 0, 2 * H));
 }
 
-TEST_F(FontLayout, AdvanceIgnoresKerningPairs) {
-  const int advanceA = Advance(L"AA");
-  for (const wchar_t* pair : {L"AV", L"AT", L"AY", L"Aw"}) EXPECT_EQ(Advance(pair), advanceA) << char(pair[1]);
-}
-
 // A new glyph while the caller's batch is open must not free the atlas its draws refer to.
 TEST_F(FontLayout, CallersSpriteReceivesTheGlyphsAndKeepsItsOwnBatch) {
-  RecordingSprite mine;
+  std::unique_ptr<ISprite> mine;
+  ASSERT_EQ(device.CreateSprite(mine), S_OK);
   RectI r{3, 4, 0, 0};
-  mine.Begin(SPRITE_ALPHABLEND);
-  EXPECT_GT(font->DrawText(&mine, L"2000", -1, &r, DT_NOCLIP, 0xFF00FF00u), 0);
-  EXPECT_EQ(mine.draws.size(), 4u);
-  EXPECT_EQ(mine.begins, 1);
-  EXPECT_EQ(mine.ends, 0);
-  EXPECT_EQ(device.live.spritesMade, 0);
-  EXPECT_GT(font->DrawText(&mine, L"\u00e8", -1, &r, DT_NOCLIP, 0xFF00FF00u), 0);
-  EXPECT_EQ(device.live.textures, 2);
-  mine.End();
+  mine->Begin(SPRITE_ALPHABLEND);
+  EXPECT_GT(font->DrawText(mine.get(), L"2000", -1, &r, DT_NOCLIP, 0xFF00FF00u), 0);
+  EXPECT_GT(font->DrawText(mine.get(), L"\u00e8", -1, &r, DT_NOCLIP, 0xFF00FF00u), 0);
+  EXPECT_EQ(state.Draws().size(), 5u);
+  for (const Event& e : state.sprites) EXPECT_EQ(e.sprite, 1);
+  EXPECT_EQ(Count(Event::Begin), 1);
+  EXPECT_EQ(Count(Event::End), 0);
+  EXPECT_EQ(state.spritesMade, 1);
+  EXPECT_EQ(state.liveObjects, 3u);  // our sprite and both atlases
+  mine->End();
+  mine.reset();
   font->OnLostDevice();
   EXPECT_EQ(device.LiveObjectCount(), 0u);
 }
@@ -123,12 +126,6 @@ TEST_F(FontLayout, LostDeviceReleasesEverythingAndDrawingComesBackWithoutAReset)
   EXPECT_EQ(device.LiveObjectCount(), 2u);  // atlas and sprite
   EXPECT_EQ(font->OnLostDevice(), S_OK);
   EXPECT_EQ(device.LiveObjectCount(), 0u);
-  device.lastSprite = nullptr;
-  device.failTextures = true;  // nothing drawn, and nothing drawn past the failure
-  int height = -1;
-  EXPECT_TRUE(Draw(L"2000", {0, 0, 0, 0}, DT_NOCLIP, &height).empty());
-  EXPECT_EQ(height, 0);
-  device.failTextures = false;
   EXPECT_EQ(Draw(L"2000", {0, 0, 0, 0}).size(), 4u);
   EXPECT_EQ(device.LiveObjectCount(), 2u);
   font.reset();

@@ -56,12 +56,6 @@ class GraphicsTest : public ::testing::Test {
                                    plat::CREATE_SOFTWARE_VERTEXPROCESSING, pp, device), S_OK);
   }
 
-  std::unique_ptr<plat::ITexture> Texture(uint32_t w, uint32_t h, const std::vector<uint32_t>& argb) {
-    std::unique_ptr<plat::ITexture> t;
-    EXPECT_EQ(device->CreateTextureFromPixels(w, h, argb, t), S_OK);
-    return t;
-  }
-
   fake::FakeWindowSystem windows;
   std::unique_ptr<plat::IGraphicsSystem> system;
   SDL_Window* window = nullptr;

@@ -101,21 +101,4 @@ TEST_F(ReferenceDevice, TintBlendDepthAndAlphaZeroGiveTheExpectedPixels) {
   EXPECT_EQ(wire.At(30, 20), kShownBackground);  // inside: not filled
 }
 
-TEST_F(ReferenceDevice, DrawingNeedsABatchAndAScene) {
-  MakeDevice(40, 40);
-  std::unique_ptr<ISprite> sprite;
-  ASSERT_EQ(device->CreateSprite(sprite), S_OK);
-  std::unique_ptr<ITexture> atlas = Texture(128, 64, CellAtlas());
-  ASSERT_EQ(device->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, kBackground, 1.0f, 0), S_OK);
-  EXPECT_TRUE(Failed(sprite->Draw(atlas.get(), nullptr, nullptr, nullptr, 0xFFFFFFFFu)));  // no Begin
-  EXPECT_TRUE(Failed(sprite->End()));
-  sprite->Begin(0);
-  EXPECT_TRUE(Failed(sprite->Draw(nullptr, nullptr, nullptr, nullptr, 0xFFFFFFFFu)));
-  ASSERT_EQ(sprite->Draw(atlas.get(), nullptr, nullptr, nullptr, 0xFFFFFFFFu), S_OK);
-  EXPECT_TRUE(Failed(sprite->End()));  // outside a scene: nothing drawn
-  testsupport::Image img;
-  ASSERT_EQ(device->ReadBackBuffer(img.argb, img.width, img.height), S_OK);
-  for (uint32_t p : img.argb) ASSERT_EQ(p, kShownBackground);
-}
-
 }  // namespace

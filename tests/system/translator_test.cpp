@@ -35,46 +35,28 @@ class FakeFacts : public IWindowFacts {
 SDL_Event Key(bool down, SDL_Keycode key, uint16_t mod = 0, bool repeat = false, SDL_Scancode sc = SDL_SCANCODE_UNKNOWN,
               uint32_t window = 1) {
   SDL_Event e{};
-  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-  e.key.windowID = window;
-  e.key.keysym = {sc, key, mod, 0};
-  e.key.repeat = repeat;
+  e.key = {down ? SDL_KEYDOWN : SDL_KEYUP, 0, window, 0, repeat, 0, 0, {sc, key, mod, 0}};
   return e;
 }
 SDL_Event Button(bool down, uint8_t button, int x, int y, uint8_t clicks = 1) {
   SDL_Event e{};
-  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-  e.button.windowID = 1;
-  e.button.button = button;
-  e.button.x = x;
-  e.button.y = y;
-  e.button.clicks = clicks;
+  e.button = {down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, 0, 1, 0, button, 0, clicks, 0, x, y};
   return e;
 }
 SDL_Event Motion(int x, int y, uint32_t state) {
   SDL_Event e{};
-  e.type = SDL_MOUSEMOTION;
   e.motion = {SDL_MOUSEMOTION, 0, 1, 0, state, x, y, 0, 0};
   return e;
 }
-SDL_Event Wheel(float notches, bool flipped) {
+SDL_Event Wheel(float notches, bool flipped) {  // with the pointer at (10, 20) in the window
   SDL_Event e{};
-  e.type = SDL_MOUSEWHEEL;
-  e.wheel.windowID = 1;
-  e.wheel.y = int(notches);
-  e.wheel.preciseY = notches;
-  e.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
-  e.wheel.mouseX = 10;
-  e.wheel.mouseY = 20;
+  e.wheel = {SDL_MOUSEWHEEL, 0, 1, 0, 0, int(notches), flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL,
+             0, notches, 10, 20};
   return e;
 }
 SDL_Event Window(uint8_t event, int d1 = 0, int d2 = 0, uint32_t id = 1) {
   SDL_Event e{};
-  e.type = SDL_WINDOWEVENT;
-  e.window.windowID = id;
-  e.window.event = event;
-  e.window.data1 = d1;
-  e.window.data2 = d2;
+  e.window = {SDL_WINDOWEVENT, 0, id, event, 0, 0, 0, d1, d2};
   return e;
 }
 

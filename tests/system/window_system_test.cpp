@@ -38,12 +38,13 @@ class RealWindows : public ::testing::Test {
     Received().clear();
     ASSERT_TRUE(InstallRealServices()) << SDL_GetError();
     ws = GetServices().windows;
-    ASSERT_NE(ws, nullptr);
-    ASSERT_NE(GetServices().system, nullptr);
     w = ws->CreateAppWindow(L"x[vela] 1.3.5", kUseDefaultPos, kUseDefaultPos, 640, 480, RecordingProc);
     ASSERT_NE(w, nullptr) << SDL_GetError();
     ASSERT_EQ(Received().size(), 1u);
     EXPECT_EQ(Received()[0].message, uint32_t(WM_GETMINMAXINFO));
+    int minW = 0, minH = 0;  // as the procedure asked while the window was made
+    SDL_GetWindowMinimumSize(reinterpret_cast<SDL_Window*>(w), &minW, &minH);
+    EXPECT_EQ(minW + minH, 400);
     Received().clear();
   }
   void TearDown() override { ShutdownRealServices(); }
