@@ -1,4 +1,4 @@
-// Where the device font puts its glyphs, checked on a device that only records sprite calls, and
+// Where the device font puts its glyphs, checked on the fake device that records sprite calls, and
 // which face a name gets. The pictures themselves are golden scenes (tests/graphics).
 #include <gtest/gtest.h>
 
