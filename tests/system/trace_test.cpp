@@ -5,11 +5,38 @@
 #include <vector>
 
 #include "platform/services.h"
-#include "tests/fakes/fake_system.h"
 #include "platform/system/sdl_system.h"
 #include "platform/system/trace.h"
 
 namespace {
+
+class RecordingSystem : public plat::ISystem {
+ public:
+  struct Box {
+    std::wstring text, caption;
+    plat::BoxButtons buttons;
+    bool errorIcon;
+  };
+  std::vector<std::wstring> debugOutput;
+  std::vector<Box> boxes;
+  plat::BoxAnswer defaultAnswer = plat::BoxAnswer::No;
+  bool debuggerPresent = false;
+  int debugBreaks = 0;
+
+  bool QueryPerformanceFrequency(int64_t& f) const override { return f = 1000, true; }
+  int64_t QueryPerformanceCounter() const override { return 0; }
+  void Sleep(uint32_t) override {}
+  void OutputDebugString(const std::wstring& text) override { debugOutput.push_back(text); }
+  plat::BoxAnswer MessageBox(plat::WindowHandle, const std::wstring& text, const std::wstring& caption,
+                             plat::BoxButtons buttons, bool errorIcon) override {
+    boxes.push_back({text, caption, buttons, errorIcon});
+    return defaultAnswer;
+  }
+  bool IsDebuggerPresent() const override { return debuggerPresent; }
+  void DebugBreak() override { ++debugBreaks; }
+  std::wstring GetCommandLine() const override { return {}; }
+  bool ReadWholeFile(const std::wstring&, std::vector<uint8_t>&) const override { return false; }
+};
 
 class TraceTest : public ::testing::Test {
  protected:
@@ -19,7 +46,7 @@ class TraceTest : public ::testing::Test {
     plat::SetServices(s);
   }
   void TearDown() override { plat::SetServices(plat::Services{}); }
-  fake::FakeSystem system;
+  RecordingSystem system;
 };
 
 TEST_F(TraceTest, WritesOneLineWithFileLineMessageNameAndCode) {
