@@ -160,6 +160,7 @@ TEST_F(FontLayout, LostDeviceReleasesEverythingAndDrawingComesBackWithoutAReset)
   EXPECT_EQ(device.LiveObjectCount(), 2u);  // atlas and sprite
   EXPECT_EQ(font->OnLostDevice(), S_OK);
   EXPECT_EQ(device.LiveObjectCount(), 0u);
+  device.last = nullptr;  // went with the font's device objects
   EXPECT_EQ(Draw(L"2000", {0, 0, 0, 0}).size(), 4u);
   EXPECT_EQ(device.LiveObjectCount(), 2u);
   font.reset();
