@@ -27,6 +27,7 @@ class FakeWindowSystem : public plat::IWindowSystem {
   std::vector<plat::DisplayInfo> displays{
       {"FAKE-1", {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {1920, 1080, 60, 32}, {{640, 480, 60, 32}}}};
   std::deque<plat::Msg> queue;
+  std::vector<uint32_t> defaulted;  // messages that reached default handling
 
   FakeWindow* Window(plat::WindowHandle w) const {
     auto it = windows_.find(w);
@@ -154,6 +155,7 @@ class FakeWindowSystem : public plat::IWindowSystem {
     return SendMessage(m.window, m.message, m.wParam, m.lParam);
   }
   plat::LRESULT DefWindowProc(plat::WindowHandle w, uint32_t message, plat::WPARAM, plat::LPARAM) override {
+    defaulted.push_back(message);
     if (message == plat::WM_CLOSE) DestroyAppWindow(w);
     return 0;
   }

@@ -17,6 +17,8 @@ struct Recorder {
   Events events;  // "modify", "created", "reset", "lost", "destroyed"
   std::vector<double> moveTimes, renderTimes;
   std::vector<float> moveElapsed;
+  std::vector<uint32_t> keysDown;  // as the keyboard callback saw them
+  bool claimKeyDowns = false;      // the message callback asks for no further processing of key-downs
   Result createdResult = S_OK;
   std::vector<Result> resetResults;  // answered in order, then S_OK
   std::function<void()> onFrameMove, onCreated;
@@ -60,6 +62,14 @@ class FrameworkTest : public ::testing::Test {
         &rec);
     AppSetCallbackFrameRender([](plat::IDevice*, double t, float, void* ctx) { R(ctx).renderTimes.push_back(t); },
                               &rec);
+    AppSetCallbackKeyboard([](uint32_t key, bool down, bool, void* ctx) { if (down) R(ctx).keysDown.push_back(key); },
+                           &rec);
+    AppSetCallbackMsgProc(
+        [](plat::WindowHandle, uint32_t msg, plat::WPARAM, plat::LPARAM, bool* noFurther, void* ctx) -> plat::LRESULT {
+          *noFurther = msg == plat::WM_KEYDOWN && R(ctx).claimKeyDowns;
+          return 0;
+        },
+        &rec);
   }
 
   // The game's start-up: callbacks, init, window, a windowed 640x480 device.

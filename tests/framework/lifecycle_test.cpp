@@ -1,4 +1,6 @@
 // Order of the game's device callbacks through start-up, sizing, switches, loss and exit.
+#include <algorithm>
+
 #include "tests/framework/framework_fixture.h"
 
 TEST_F(FrameworkTest, StartUpCreatesAShownWindowAndDeviceInOrder) {
@@ -32,6 +34,18 @@ TEST_F(FrameworkTest, DraggingTheFrameResetsOnceAtTheEnd) {
   EXPECT_FALSE(AppIsRenderingPaused());
 }
 
+// A restore that reports an empty client area (the window is still minimised) is no new size.
+TEST_F(FrameworkTest, SizeMessageWithClientHeight0ChangesNothing) {
+  ASSERT_EQ(StartUp(), S_OK);
+  const size_t mark = rec.events.size();
+  platform.windows.SetClientSize(Window(), 640, 0);
+  ASSERT_EQ(platform.windows.queue.size(), 1u) << "the fake posts the restored size";
+  Pump();
+  EXPECT_EQ(rec.events.size(), mark);
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Height, 480u);
+  EXPECT_FALSE(AppIsRenderingPaused());
+}
+
 TEST_F(FrameworkTest, AltEnterSwitchesToFullScreenAndBackToTheSavedPlace) {
   ASSERT_EQ(StartUp(), S_OK);
   plat::Rect windowed = W()->outer;
@@ -39,6 +53,7 @@ TEST_F(FrameworkTest, AltEnterSwitchesToFullScreenAndBackToTheSavedPlace) {
     size_t mark = rec.events.size();
     EXPECT_EQ(platform.windows.SendMessage(Window(), plat::WM_SYSKEYDOWN, plat::VK_RETURN, plat::kAltBit), 0);
     Pump();
+    EXPECT_EQ(std::count(platform.windows.defaulted.begin(), platform.windows.defaulted.end(), plat::WM_SYSKEYDOWN), 0);
     EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
     EXPECT_EQ(AppIsWindowed(), !toFullScreen);
     EXPECT_EQ(W()->fullScreen, toFullScreen);

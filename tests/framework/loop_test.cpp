@@ -51,6 +51,7 @@ TEST_F(FrameworkTest, MinimisedMovesWithFrozenTimeRendersNothingAndSleeps) {
     Frames(1);
     EXPECT_EQ(rec.moveTimes.back(), frozen);
   }
+  EXPECT_EQ(rec.moveTimes.size(), 4u) << "frame move goes on while minimised";
   EXPECT_EQ(rec.renderTimes.size(), renders);
   EXPECT_EQ(platform.system.sleeps, (std::vector<uint32_t>{50, 50, 50}));
 
@@ -62,6 +63,27 @@ TEST_F(FrameworkTest, MinimisedMovesWithFrozenTimeRendersNothingAndSleeps) {
   Frames(1);
   EXPECT_EQ(rec.renderTimes.size(), renders + 1);
   EXPECT_DOUBLE_EQ(rec.moveTimes.back(), frozen + 0.25);
+}
+
+// The fake clock starts far from 0, so the first frame finds more than a second since "never".
+TEST_F(FrameworkTest, StatisticsOnTheFirstFrameThenAfterMoreThanASecondAndRightAfterAResume) {
+  ASSERT_EQ(StartUp(), S_OK);
+  Frames(1);
+  const std::wstring first = AppGetFrameStats();
+  EXPECT_NE(first.find(L" fps (640x480), "), std::wstring::npos);
+  for (int i = 0; i < 4; ++i) {
+    platform.system.AdvanceSeconds(0.25);
+    Frames(1);
+    EXPECT_EQ(AppGetFrameStats(), first) << "exactly one second is not more than one";
+  }
+  platform.system.AdvanceSeconds(0.25);
+  Frames(1);
+  const std::wstring later = AppGetFrameStats();
+  EXPECT_EQ(later.substr(0, 9), L"4.00 fps ") << "5 frames in 1.25 s";
+  platform.windows.SendMessage(Window(), plat::WM_POWERBROADCAST, plat::PBT_APMRESUMESUSPEND, 0);
+  platform.system.AdvanceSeconds(0.125);
+  Frames(1);
+  EXPECT_NE(AppGetFrameStats(), later) << "a resume recomputes on the next frame, however soon";
 }
 
 TEST_F(FrameworkTest, ResumeFromSuspendRestartsTime) {
@@ -93,7 +115,8 @@ TEST_F(FrameworkTest, QuitAfterFrameEndsInThePassThatPassesIt) {
   const int presentsAtStart = device->presents;
   EXPECT_EQ(AppMainLoop(), S_OK);
   EXPECT_EQ(rec.moveTimes.size(), 6u);
-  EXPECT_EQ(device->presents - presentsAtStart, 6) << "frame 6 is rendered before the shutdown";
+  EXPECT_EQ(rec.renderTimes.size(), 6u);
+  EXPECT_EQ(device->presents - presentsAtStart, 6) << "frame 6 is rendered and presented before the shutdown";
   EXPECT_TRUE(device->destroyed);
   EXPECT_EQ(AppGetExitCode(), 0);
 }
@@ -107,4 +130,36 @@ TEST_F(FrameworkTest, FrameMoveThatShutsDownStopsThePass) {
   EXPECT_EQ(AppGetExitCode(), 3);
   Frames(1);
   EXPECT_EQ(rec.moveTimes.size(), 1u) << "no device: the step does nothing";
+}
+
+TEST_F(FrameworkTest, MainLoopRefusesInsideADeviceCallback) {
+  Result inner = S_OK;
+  rec.onCreated = [&] {
+    platform.windows.PostQuitMessage(0);  // a loop that did start would end at once
+    inner = AppMainLoop();
+  };
+  ASSERT_EQ(StartUp(), S_OK);
+  EXPECT_EQ(inner, E_FAIL);
+  EXPECT_EQ(AppGetExitCode(), 1);
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"AppMainLoop"));
+  ASSERT_EQ(platform.system.shown.size(), 1u);
+  EXPECT_EQ(platform.system.shown[0].caption, L"Unexpected error encountered");
+}
+
+// F8 flips wireframe, unless the message callback takes the key-down for itself: the keyboard
+// callback still hears of it, the hotkey and default handling do not.
+TEST_F(FrameworkTest, F8FlipsWireframeUnlessTheMessageCallbackClaimsTheKey) {
+  ASSERT_EQ(StartUp(), S_OK);
+  rec.claimKeyDowns = true;
+  platform.windows.defaulted.clear();
+  PressKey(plat::VK_F8);
+  EXPECT_EQ(rec.keysDown, std::vector<uint32_t>{plat::VK_F8});
+  EXPECT_FALSE(AppIsWireframe());
+  EXPECT_TRUE(platform.windows.defaulted.empty());
+  rec.claimKeyDowns = false;
+  for (bool wireframe : {true, false}) {
+    PressKey(plat::VK_F8);
+    EXPECT_EQ(AppIsWireframe(), wireframe);
+    EXPECT_EQ(platform.Device()->renderStates[plat::RS_FILLMODE], wireframe ? plat::FILL_WIREFRAME : plat::FILL_SOLID);
+  }
 }
