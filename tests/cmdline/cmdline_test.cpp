@@ -37,6 +37,7 @@ TEST(CommandLine, OptionsValuesAndUnknownWords) {
       {L"arena -forcepurehwvp", {.forcePureHWVP = true}},  // not also read as "forcehwvp"
       // Decimal values: the last one counts, junk reads as 0, out of range saturates.
       {L"arena -width:800 -width:abc", {}},
+      {L"arena -height:600 -height: -width -windowed", {.windowed = true}},  // missing values
       {L"arena -width:+640px", {.width = 640}},
       {L"arena -startx:--12", {.startX = 0}},
       {L"arena -quitafterframe:99999999999999999999", {.quitAfterFrame = kMax}},

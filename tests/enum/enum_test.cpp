@@ -50,7 +50,8 @@ struct Enumeration : ::testing::Test {
 TEST_F(Enumeration, ChecksFilterCombinations) {
   graphics.blendableFormats.erase(FMT_A8R8G8B8);  // not blendable: dropped
   graphics.depthMismatches.insert({FMT_R5G6B5, FMT_D32});
-  graphics.caps[DEVTYPE_HAL].PresentationIntervals = PRESENT_INTERVAL_IMMEDIATE | PRESENT_INTERVAL_TWO;
+  graphics.caps[DEVTYPE_HAL].PresentationIntervals =
+      PRESENT_INTERVAL_IMMEDIATE | PRESENT_INTERVAL_TWO | PRESENT_INTERVAL_THREE | PRESENT_INTERVAL_FOUR;
   graphics.multiSampleLevels = {{MULTISAMPLE_NONE, 1}, {2, 8}, {4, 0x20000}};
   Enumerate(nullptr);
   EXPECT_EQ(enumeration.GetDeviceSettingsCombo(0, DEVTYPE_HAL, FMT_X8R8G8B8, FMT_A8R8G8B8, true), nullptr);
@@ -59,7 +60,8 @@ TEST_F(Enumeration, ChecksFilterCombinations) {
   ASSERT_NE(c16, nullptr);
   EXPECT_EQ(c16->depthStencilFormats, (std::vector<uint32_t>{FMT_D16, FMT_D24X8, FMT_D24S8}));
   EXPECT_EQ(c16->presentIntervals,
-            (std::vector<uint32_t>{PRESENT_INTERVAL_IMMEDIATE, PRESENT_INTERVAL_DEFAULT, PRESENT_INTERVAL_TWO}));
+            (std::vector<uint32_t>{PRESENT_INTERVAL_IMMEDIATE, PRESENT_INTERVAL_DEFAULT, PRESENT_INTERVAL_TWO,
+                                   PRESENT_INTERVAL_THREE, PRESENT_INTERVAL_FOUR}));
   EXPECT_EQ(c16->multiSampleTypes, (std::vector<uint32_t>{0, 2, 4}));
   EXPECT_EQ(c16->multiSampleQualities, (std::vector<uint32_t>{1, 8, 0x10000}));  // capped at max + 1
   // Several vertical blanks per frame are offered in full screen only.
@@ -85,6 +87,14 @@ TEST_F(Enumeration, StartupRequestPrefersHardwareThenFallsBack) {
   graphics.caps.erase(DEVTYPE_HAL);
   Enumerate();
   EXPECT_EQ(Found().DeviceType, uint32_t(DEVTYPE_REF));
+}
+
+TEST_F(Enumeration, TiesGoToTheFirstCombinationMet) {
+  graphics.adapters.push_back(graphics.adapters[0]);  // a twin: its combinations rank the same
+  request.AdapterOrdinal = 7;                         // and neither adapter earns the match
+  options.eAdapterOrdinal = MT_CLOSEST_TO_INPUT;
+  Enumerate();
+  EXPECT_EQ(Found().AdapterOrdinal, 0u);
 }
 
 TEST_F(Enumeration, DepthStencilIsChosenByScoreNotOrder) {
