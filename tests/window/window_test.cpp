@@ -1,5 +1,5 @@
 // A real SDL window on the X server that the test script starts, driven by xdotool as a user
-// would: hotkeys and full-screen sizing must arrive as window messages.
+// would: pointer, hotkeys, closing and full-screen sizing must arrive as window messages.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,6 +14,8 @@
 
 #include "platform/services.h"
 #include "platform/system/sdl_handle.h"
+
+bool SendDeleteWindow(const std::string& xid);  // x11_close.cpp
 
 namespace {
 
@@ -79,6 +81,33 @@ class RealWindow : public ::testing::Test {
   std::string xid;
   std::vector<Msg> seen;
 };
+
+TEST_F(RealWindow, PointerMoveClickAndCloseArriveAsTheirMessages) {
+  const auto pointTo = [&](int x, int y) {
+    return Shell("xdotool mousemove --sync --window " + xid + " " + std::to_string(x) + " " + std::to_string(y));
+  };
+  ASSERT_TRUE(pointTo(10, 10));  // from wherever an earlier test left the pointer
+  ASSERT_TRUE(pointTo(200, 150));
+  const auto move = Until([](const Msg& m) {
+    return m.message == WM_MOUSEMOVE && LoWordSigned(m.lParam) == 200 && HiWordSigned(m.lParam) == 150;
+  });
+  ASSERT_TRUE(move.has_value());
+  EXPECT_EQ(move->window, w);
+
+  ASSERT_TRUE(pointTo(100, 100));
+  ASSERT_TRUE(Shell("xdotool click 1"));
+  const auto down = Until([](const Msg& m) { return m.message == WM_LBUTTONDOWN; });
+  ASSERT_TRUE(down.has_value());
+  EXPECT_EQ(down->window, w);
+  EXPECT_EQ(LoWordSigned(down->lParam), 100);
+  EXPECT_EQ(HiWordSigned(down->lParam), 100);
+  EXPECT_NE(down->wParam & MK_LBUTTON, 0u);
+
+  ASSERT_TRUE(SendDeleteWindow(xid));
+  const auto close = Until([](const Msg& m) { return m.message == WM_CLOSE; });
+  ASSERT_TRUE(close.has_value());
+  EXPECT_EQ(close->window, w);
+}
 
 TEST_F(RealWindow, HotkeysArriveWithTheirCodesAndAltOnlyWithAlt) {
   const auto key = [&](const std::string& keys, uint32_t message, uint32_t vk) {

@@ -1,0 +1,20 @@
+// Kept apart from the tests: Xlib's macros (None, Bool, Status...) clash with our own names.
+#include <X11/Xlib.h>
+
+#include <string>
+
+// Asks a window to close as a window manager does: WM_PROTOCOLS carrying WM_DELETE_WINDOW.
+bool SendDeleteWindow(const std::string& xid) {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = std::stoul(xid);
+  e.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  const bool sent = XSendEvent(display, e.xclient.window, False, NoEventMask, &e) != 0;
+  XCloseDisplay(display);  // flushes the request
+  return sent;
+}
