@@ -138,8 +138,11 @@ TEST_F(BattleTest, OneFullBarPerFrameAndBarsStandStillWhileAMenuIsOpen) {
 TEST_F(BattleTest, NothingToSummonDimsTheRowAndAFullFieldTakesNoMore) {
   battle.OnBarFull(elements, kBarPlayerAvatar, state);
   std::vector<int32_t> clickable;
+  std::vector<float> alphas;  // after the menu's background
   for (const Element* row : OfKind(elements, kKindCommandRow)) clickable.push_back(row->clickEnabled);
+  for (const Element* art : OfKind(elements, kKindCommandArt)) alphas.push_back(art->colour.a);
   EXPECT_EQ(clickable, (std::vector<int32_t>{1, 0, 0, 1}));
+  EXPECT_EQ(alphas, (std::vector<float>{1, 1, 0.5f, 0.5f, 1}));
   // A full field dims the summon row, and so does an empty hand.
   for (auto setUp : {+[](BattleState& s) { s.player.field = {7, 1, 6}; },
                      +[](BattleState& s) { s.player.hand = {-1, 8, -1, -1}; }}) {
@@ -162,6 +165,24 @@ TEST_F(BattleTest, NothingToSummonDimsTheRowAndAFullFieldTakesNoMore) {
   EXPECT_EQ(state.enemy.field, (std::array<int32_t, 3>{7, 1, 6}));
   EXPECT_EQ(state.openMenu, 0);
   EXPECT_TRUE(system.writes.empty());
+}
+
+TEST_F(BattleTest, SelectMenuPanelCellCountsItsRows) {
+  struct Case {
+    std::array<int32_t, 4> entries;
+    size_t rows;
+  };
+  for (const Case& c : {Case{{7, 1, -1, 6}, 3}, Case{{-1, 1, -1, 6}, 2}, Case{{5, -1, -1, -1}, 1},
+                        Case{{0, 1, 2, 3}, 4}, Case{{-1, -1, -1, -1}, 0}}) {
+    ElementList list;
+    battle.OpenSelectMenu(list, c.entries);
+    const std::vector<const Element*> art = OfKind(list, kKindSelectArt);
+    EXPECT_EQ(OfKind(list, kKindSelectRow).size(), c.rows);
+    ASSERT_EQ(art.size(), c.rows ? c.rows + 1 : 0);
+    if (c.rows) {
+      EXPECT_EQ(art[0]->cell, int32_t(c.rows) - 1);  // the panel's cell for that many rows
+    }
+  }
 }
 
 TEST_F(BattleTest, MonsterWithoutSpeedNeverGetsAMenu) {

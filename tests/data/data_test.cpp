@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -60,6 +61,7 @@ TEST(MonsterTable, OnlyLinesOfSixteenDigitFieldsAreRows) {
       {L"\r", {}},                            // a lone CR ends nothing: one line, no row
       {L"\n" + Row(200) + L"\r\n", {1, 201, 101}},
       {L"\n" + Row(0) + L"\n", {1, 1, 101}},  // identical rows stack
+      {L"\n0" + Row(9) + L"\n", {1, 10, 101}},  // a leading zero: decimal all the same
       {L"\n\n", {1, 101}},
       {L"\nname\thp\tspeed\n", {1, 101}},
       {L"\n" + sixteen + L"\t-16\n", {1, 101}},
@@ -102,6 +104,22 @@ TEST(MonsterTable, FieldsMapOntoTheRecordAndUnreadableOnesCarryTheLastRowsValue)
   MonsterTable fresh;  // a new parse starts from zero again
   fresh.ParseText(L"9\t9\t\t9\t9\t9\t9\t9\t9\t9\t9\t9\t9\t9\t9\t9");
   EXPECT_EQ(fresh.at(0).column3, 0);
+}
+
+TEST(MonsterTable, MissingAndUtf8FilesYieldNoRecords) {
+  DebugCapture system;  // reads from disk
+  plat::Services services;
+  services.system = &system;
+  plat::SetServices(services);
+  const std::string utf8 = ::testing::TempDir() + "monster-utf8.txt", none = ::testing::TempDir() + "no-monster.txt";
+  const std::wstring rows = L"h\n" + Row(0) + L"\n" + Row(100) + L"\n";
+  std::ofstream(utf8, std::ios::binary) << std::string(rows.begin(), rows.end());
+  for (const std::string& path : {none, utf8}) {
+    MonsterTable table;
+    EXPECT_EQ(table.LoadFile(std::wstring(path.begin(), path.end())), 1);
+    EXPECT_TRUE(table.empty()) << path;
+  }
+  plat::SetServices(plat::Services{});
 }
 
 Image Load(const std::string& file) {

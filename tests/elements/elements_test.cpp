@@ -1,4 +1,5 @@
-// One element's timed motions, and the purge of removed elements with its trace.
+// One element's timed motions, the list's operations by id and kind, and the purge of removed
+// elements with its trace.
 #include <gtest/gtest.h>
 
 #include "game/element.h"
@@ -51,6 +52,37 @@ TEST(Motion, EndsExactlyOnTargetWithoutOvershootingOnTheWay) {
   EXPECT_FLOAT_EQ(e.position.y, 5.0f);
   EXPECT_EQ(e.AdvanceMotion(0.5f), kMotionPositionDone);
   EXPECT_FLOAT_EQ(e.position.y, 10.0f);
+}
+
+TEST(Motion, OnlyVisibleOneAdvances) {
+  for (int visible : {0, 2, -1}) {  // 2 is drawn but frozen
+    Element e = Visible();
+    e.visible = visible;
+    e.StartPositionMotion(0, 0, 0, 10, 0, 0, 0.1f);
+    EXPECT_EQ(e.AdvanceMotion(1.0f), kMotionNone) << visible;
+    EXPECT_FLOAT_EQ(e.position.x, 0.0f) << visible;
+  }
+}
+
+TEST(ElementList, ByIdHideAndShowTouchTheFirstOnlyWhileRemoveAndKindsTouchAll) {
+  ElementList list(4);  // ids 7 7 8 7, kinds 1 2 1 1
+  for (size_t i = 0; i < 4; ++i) list[i].SetElement(i == 2 ? 8 : 7, i == 1 ? 2 : 1, 1, 0, L"t");
+  auto visible = [&] {
+    std::vector<int32_t> v;
+    for (const Element& e : list) v.push_back(e.visible);
+    return v;
+  };
+  HideById(list, 7);
+  EXPECT_EQ(visible(), (std::vector<int32_t>{0, 1, 1, 1}));
+  list[1].visible = 0;
+  ShowById(list, 7);
+  EXPECT_EQ(visible(), (std::vector<int32_t>{1, 0, 1, 1}));
+  HideByKind(list, 1);
+  EXPECT_EQ(visible(), (std::vector<int32_t>{0, 0, 0, 0}));
+  RemoveById(list, 7);
+  std::vector<int32_t> removed;
+  for (const Element& e : list) removed.push_back(e.removeFlag);
+  EXPECT_EQ(removed, (std::vector<int32_t>{1, 1, 0, 1}));
 }
 
 TEST(ElementList, PurgeKeepsOrderAndTracesOnlyAChange) {

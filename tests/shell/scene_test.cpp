@@ -1,16 +1,18 @@
-// The Scene's hit testing, and its texture set over a recording device: the tint, and entries
-// across device loss.
+// The Scene's hit testing and batching, and its texture set over a recording device: cells, the
+// tint, and entries across device loss.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <stdexcept>
 #include <type_traits>
 
+#include "game/font_renderer.h"
 #include "game/scene.h"
 #include "game/texture_set.h"
 #include "platform/services.h"
 #include "tests/fakes/debug_capture.h"
 #include "tests/fakes/fake_graphics.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -37,11 +39,81 @@ TEST(Scene, HitRectangleIsStrictOnTruncatedPositionWithoutOverflow) {
   for (const Case& c : cases) EXPECT_EQ(InsideHitRect(c.e, c.x, c.y), c.inside) << c.x << "," << c.y;
 }
 
-TEST(TextureSet, TintRoundsHalfToEvenAndWraps) {
+// A blank image of that size in the build folder; its path. Cells are cut by the file's size.
+std::wstring Png(const std::string& name, uint32_t width, uint32_t height) {
+  const std::string path = testsupport::BinaryPath("scene-test/" + name);
+  EXPECT_TRUE(testsupport::WritePng(path, {width, height, std::vector<uint32_t>(size_t(width) * height)}));
+  return std::wstring(path.begin(), path.end());
+}
+
+// (sprite object, draws) of each batch, in order.
+std::vector<std::pair<int, int>> Batches(const fake::FakeDeviceState& state) {
+  std::vector<std::pair<int, int>> out;
+  for (const auto& e : state.sprites)
+    if (e.kind == e.Begin) out.push_back({e.sprite, 0});
+    else if (e.kind == e.Draw && !out.empty()) ++out.back().second;
+  return out;
+}
+
+TEST(Scene, RunsOfOneTextureAreOneBatchAndAnUnknownImageDoesNotSplitThem) {
+  DebugCapture system;
+  plat::Services services;
+  services.system = &system;
+  plat::SetServices(services);
+  auto deviceState = std::make_shared<fake::FakeDeviceState>();
+  fake::FakeDevice device(deviceState);
+  Scene scene;
+  const std::wstring a = Png("A.png", 64, 64), b = Png("B.png", 64, 64);
+  scene.AddTexture(a, 64, 64);  // sprite object 1
+  scene.AddTexture(b, 64, 64);  // sprite object 2
+  scene.Reset(&device, nullptr, nullptr);
+  struct Case {
+    std::vector<std::wstring> textures;
+    std::vector<std::pair<int, int>> batches;
+  };
+  for (const Case& c : {Case{{a, b, a}, {{1, 1}, {2, 1}, {1, 1}}}, Case{{a, L"Nowhere.png", a, b}, {{1, 2}, {2, 1}}}}) {
+    scene.Elements().clear();
+    for (const std::wstring& name : c.textures) {
+      scene.Elements().emplace_back().ResetElement();
+      scene.Elements().back().SetElement(0, 0, 1, 0, name);
+    }
+    deviceState->sprites.clear();
+    scene.Render(&device);
+    EXPECT_EQ(Batches(*deviceState), c.batches);
+  }
+  plat::SetServices(plat::Services{});
+}
+
+TEST(TextureSet, CellsGoRowByRowAndAnImageNarrowerThanACellDrawsNothing) {
+  auto deviceState = std::make_shared<fake::FakeDeviceState>();
+  fake::FakeDevice device(deviceState);
+  TextureSet set;
+  set.AddSprite(Png("Tall.png", 256, 384), 64, 128);
+  set.AddSprite(Png("Narrow.png", 50, 64), 64, 64);
+  set.ResetSprites(&device, nullptr, nullptr);
+  struct Case {
+    size_t index;
+    int32_t cell;
+    std::vector<plat::RectI> drawn;
+  };
+  for (const Case& c : {Case{0, 9, {{64, 256, 128, 384}}}, Case{0, 3, {{192, 0, 256, 128}}}, Case{1, 0, {}}}) {
+    deviceState->sprites.clear();
+    set.BeginBatch(c.index, 0x50);
+    set.DrawSprite(&device, c.index, c.cell, {}, {}, {}, {1, 1, 1});
+    set.EndBatch(c.index);
+    std::vector<plat::RectI> drawn;
+    for (const auto& d : deviceState->Draws()) drawn.push_back(d.src);
+    EXPECT_EQ(drawn, c.drawn) << c.index << " " << c.cell;
+  }
+}
+
+TEST(TextureSet, TintRoundsHalfToEvenAndWrapsWhileTheFontsColourClamps) {
   EXPECT_EQ(ToColour32({0.5f, 0.5f, 0.5f, 0.5f}), 0x80808080u);  // 127.5 to 128
   EXPECT_EQ(ToColour32({-0.2f, 0, 0, 0}), 0x00CD0000u);           // -51 keeps 205
   EXPECT_EQ(ToColour32({1.5f, 2.5f, 0, 0}), 0x007E7E00u);         // 382.5 to 382, 637.5 to 638
   EXPECT_EQ(ToColour32({1e30f, -1e30f, INFINITY, NAN}), 0u);      // no overflow on wild values
+  EXPECT_EQ(ToColour32Clamped({1.5f, -0.2f, 0.5f, 1}), 0xFFFF0080u);
+  EXPECT_EQ(ToColour32Clamped({0.2f, 0.998f, NAN, 2}), 0xFF33FE00u);  // 51.5 and 254.99 truncate
 }
 
 TEST(TextureSet, EntriesFollowTheDeviceAndAMissingImageKeepsItsEntry) {

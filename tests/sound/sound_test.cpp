@@ -41,6 +41,7 @@ TEST_F(SoundTest, DeviceFollowsLossAndResetAndTakesAStoredFormatAtTheNextReset) 
   EXPECT_EQ(state_.opens, 1);
   EXPECT_EQ(state_.formats, (std::vector<plat::AudioFormat>{{2, 22050, 16}}));
   EXPECT_EQ(sound.Device()->PrimaryFormat().averageBytesPerSecond, 88200u);
+  EXPECT_EQ(sound.Device()->PrimaryFormat().blockAlign, 4);
 
   overlay.OnLostDevice();
   EXPECT_EQ(state_.live, 0);
@@ -48,6 +49,7 @@ TEST_F(SoundTest, DeviceFollowsLossAndResetAndTakesAStoredFormatAtTheNextReset) 
   EXPECT_EQ(state_.live, 1);
   EXPECT_EQ(state_.formats.back(), (plat::AudioFormat{1, 44100, 8}));
   EXPECT_EQ(sound.AverageBytesPerSecond(), 44100);
+  EXPECT_EQ(sound.Device()->PrimaryFormat().blockAlign, 1);
   sound.OnLost();
   sound.OnLost();  // a second loss in a row closes nothing more
   EXPECT_EQ(state_.live, 0);
