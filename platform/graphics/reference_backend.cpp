@@ -4,7 +4,6 @@
 // and 8-bit bilinear weights. Depth rows are cleared lazily, on first touch after a clear.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -362,6 +361,7 @@ class ReferenceBackend final : public IRasterBackend {
     w_ = int(width);
     h_ = int(height);
     colour_.assign(size_t(width) * height, 0);
+    target_ = colour_.data();
     hasDepth_ = depth;
     depth_.assign(depth ? size_t(width) * height : 0, 1.0f);
     rowGeneration_.assign(depth ? height : 0, 0);
@@ -374,7 +374,7 @@ class ReferenceBackend final : public IRasterBackend {
   }
 
   Result Clear(uint32_t flags, uint32_t argb, float z, uint32_t) override {
-    if (flags & CLEAR_TARGET) std::fill(colour_.begin(), colour_.end(), argb);
+    if (flags & CLEAR_TARGET) std::fill_n(Target(), colour_.size(), argb);
     if ((flags & CLEAR_ZBUFFER) && hasDepth_) {
       depthClear_ = z;
       if (++generation_ == 0) {  // wrapped: make every row stale again
@@ -390,6 +390,7 @@ class ReferenceBackend final : public IRasterBackend {
       return D3DERR_INVALIDCALL;
     }
     tex_ = &texture;
+    Target();
     state_ = state;
     useDepth_ = state.depthTest && hasDepth_;
     for (const Quad& q : quads) {
@@ -411,28 +412,37 @@ class ReferenceBackend final : public IRasterBackend {
 
   Result Present() override {
     if (gl_) return gl_->Present(colour_.data(), w_, h_) ? S_OK : E_FAIL;
+    const bool inPlace = Target() != colour_.data();
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (!surface || !wrapper_) return E_FAIL;
-    const uint32_t f = surface->format->format;
-    if (surface->w == w_ && surface->h == h_ && (f == SDL_PIXELFORMAT_RGB888 || f == SDL_PIXELFORMAT_ARGB8888)) {
-      if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return E_FAIL;
-      auto* out = static_cast<uint8_t*>(surface->pixels);
-      for (int y = 0; y < h_; ++y) std::memcpy(out + size_t(y) * surface->pitch, &colour_[size_t(y) * w_], size_t(w_) * 4);
-      if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    } else if (SDL_BlitScaled(wrapper_, nullptr, surface, nullptr) != 0) {
-      return E_FAIL;
-    }
+    if (!inPlace && SDL_BlitScaled(wrapper_, nullptr, surface, nullptr) != 0) return E_FAIL;
     return SDL_UpdateWindowSurface(window_) == 0 ? S_OK : E_FAIL;
   }
 
   Result ReadBack(std::vector<uint32_t>& argb, uint32_t& width, uint32_t& height) override {
-    argb = colour_;
+    const uint32_t* from = Target();
+    argb.assign(from, from + colour_.size());
     width = uint32_t(w_);
     height = uint32_t(h_);
     return S_OK;
   }
 
  private:
+  // Drawing goes straight into the window's surface when it has the back buffer's size and pixel
+  // layout, as SDL's own software renderer does: Present then copies nothing. The surface belongs
+  // to SDL and is replaced when the window changes, so it is looked up again at every Clear, draw,
+  // Present and read-back; when it does not fit, the private buffer is drawn and Present blits it.
+  uint32_t* Target() {
+    SDL_Surface* s = gl_ ? nullptr : SDL_GetWindowSurface(window_);
+    const bool fits = s && s->w == w_ && s->h == h_ && s->pitch == w_ * 4 && !SDL_MUSTLOCK(s) &&
+                      (s->format->format == SDL_PIXELFORMAT_RGB888 || s->format->format == SDL_PIXELFORMAT_ARGB8888);
+    uint32_t* wanted = fits ? static_cast<uint32_t*>(s->pixels) : colour_.data();
+    // Coming from the private buffer, its picture moves along; an earlier surface may be gone.
+    if (wanted != target_ && target_ == colour_.data()) std::copy(colour_.begin(), colour_.end(), wanted);
+    target_ = wanted;
+    return target_;
+  }
+
   static bool Sane(const Quad& q) {
     for (const QuadVertex& v : q.v) {
       // Written so that NaN fails every test.
@@ -481,7 +491,7 @@ class ReferenceBackend final : public IRasterBackend {
   // texel falls on each pixel: nearest always, bilinear when texel centres sit on pixel centres
   // (all weights 0); only when every texel of the span lies inside the texture (no clamping).
   void DrawSpan(Span& s, int y, int x0, Filter filter) {
-    s.dst = &colour_[size_t(y) * w_ + x0];
+    s.dst = target_ + (size_t(y) * w_ + x0);
     s.depth = useDepth_ ? DepthRow(y) + x0 : nullptr;
     if ((s.dudx == 65536 || s.dudx == -65536) && s.dvdx == 0) {
       const int64_t first = s.u >> 16, last = (s.u + s.dudx * (s.count - 1)) >> 16, row = s.v >> 16;
@@ -617,7 +627,7 @@ class ReferenceBackend final : public IRasterBackend {
       const int x = int(std::floor(p.x + dx * t)), y = int(std::floor(p.y + dy * t));
       if (x < 0 || y < 0 || x >= w_ || y >= h_) continue;
       Span s;
-      s.dst = &colour_[size_t(y) * w_ + x];
+      s.dst = target_ + (size_t(y) * w_ + x);
       s.depth = useDepth_ ? DepthRow(y) + x : nullptr;
       s.count = 1;
       s.tex = tex_->argb.data();
@@ -635,7 +645,8 @@ class ReferenceBackend final : public IRasterBackend {
   std::unique_ptr<GlPresenter> gl_;
   SDL_Surface* wrapper_ = nullptr;  // the colour buffer seen as an SDL surface, for scaled blits
   int w_ = 0, h_ = 0;
-  std::vector<uint32_t> colour_;
+  std::vector<uint32_t> colour_;   // the back buffer when the window's surface cannot be drawn into
+  uint32_t* target_ = nullptr;      // the pixels drawn into: colour_ or the window's surface
   std::vector<float> depth_;
   bool hasDepth_ = false;
   std::vector<uint32_t> rowGeneration_;  // a depth row is valid when its generation is current
