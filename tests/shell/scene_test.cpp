@@ -16,6 +16,17 @@
 
 namespace {
 
+// The debugger capture installed as the system the game code writes to, for one test.
+struct CapturedSystem {
+  CapturedSystem() {
+    plat::Services services;
+    services.system = &system;
+    plat::SetServices(services);
+  }
+  ~CapturedSystem() { plat::SetServices(plat::Services{}); }
+  DebugCapture system;
+};
+
 Element Button(float x, float y, int32_t width, int32_t height) {
   Element e;
   e.ResetElement();
@@ -56,10 +67,7 @@ std::vector<std::pair<int, int>> Batches(const fake::FakeDeviceState& state) {
 }
 
 TEST(Scene, RunsOfOneTextureAreOneBatchAndAnUnknownImageDoesNotSplitThem) {
-  DebugCapture system;
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
+  CapturedSystem captured;
   auto deviceState = std::make_shared<fake::FakeDeviceState>();
   fake::FakeDevice device(deviceState);
   Scene scene;
@@ -81,7 +89,6 @@ TEST(Scene, RunsOfOneTextureAreOneBatchAndAnUnknownImageDoesNotSplitThem) {
     scene.Render(&device);
     EXPECT_EQ(Batches(*deviceState), c.batches);
   }
-  plat::SetServices(plat::Services{});
 }
 
 TEST(TextureSet, CellsGoRowByRowAndAnImageNarrowerThanACellDrawsNothing) {
@@ -117,10 +124,7 @@ TEST(TextureSet, TintRoundsHalfToEvenAndWrapsWhileTheFontsColourClamps) {
 }
 
 TEST(TextureSet, EntriesFollowTheDeviceAndAMissingImageKeepsItsEntry) {
-  DebugCapture system;
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
+  CapturedSystem captured;
   auto deviceState = std::make_shared<fake::FakeDeviceState>();
   fake::FakeDevice device(deviceState);
   deviceState->missingFiles.insert(L"Data2/Missing.png");
@@ -130,7 +134,7 @@ TEST(TextureSet, EntriesFollowTheDeviceAndAMissingImageKeepsItsEntry) {
   set.ResetSprites(&device, nullptr, nullptr);
   EXPECT_EQ(deviceState->liveObjects, 3u);  // two sprite objects, one texture
   EXPECT_EQ(set.At(1).texture, nullptr);
-  EXPECT_NE(system.Joined().find(L"Data2/Missing.png"), std::wstring::npos) << system.Joined();
+  EXPECT_NE(captured.system.Joined().find(L"Data2/Missing.png"), std::wstring::npos) << captured.system.Joined();
   set.BeginBatch(1, 0x50);
   set.DrawSprite(&device, 1, 0, {}, {}, {}, {1, 1, 1});
   set.EndBatch(1);
@@ -152,7 +156,6 @@ TEST(TextureSet, EntriesFollowTheDeviceAndAMissingImageKeepsItsEntry) {
   set.ClearSprites();
   EXPECT_EQ(set.Count(), 0u);
   EXPECT_EQ(deviceState->liveObjects, 0u);
-  plat::SetServices(plat::Services{});
 }
 
 }  // namespace
