@@ -2,8 +2,10 @@
 // and runs the message loop. Every callback forwards to the three global objects in a fixed order.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "common/app.h"
+#include "common/appmisc.h"
 #include "game/font_renderer.h"
 #include "game/overlay.h"
 #include "game/scene.h"
@@ -161,9 +163,11 @@ void OnMouse(bool leftDown, bool rightDown, bool, bool, bool, int, int x, int y,
 
 int main(int argc, char** argv) {
   plat::SetCommandLineArgs(argc, argv);
-  if (!plat::InstallRealServices()) {
-    std::fprintf(stderr, "arena: the window system could not be started\n");
-    return 1;
+  std::string why;
+  if (!plat::InstallRealServices(&why)) {
+    // Nothing can be shown: the graphics system cannot start, whose exit code this is.
+    std::fprintf(stderr, "arena: %s\n", why.c_str());
+    return AppGetErrorInfo(APPERR_NODIRECT3D).exitCode;
   }
   // Registered before the framework's state exists, so SDL closes only after the framework's
   // exit handling has released the device and the window.

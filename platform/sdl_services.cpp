@@ -1,12 +1,15 @@
 // The real services: SDL window and system layer, the graphics devices and SDL audio.
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "platform/services.h"
 #include "platform/system/sdl_system.h"
 #include "platform/system/sdl_window_system.h"
+#include "platform/system/x11_display.h"
 
 namespace plat {
 
@@ -29,39 +32,58 @@ bool EnvSet(const char* name) {
   return v != nullptr && *v != '\0';
 }
 
-bool StartSdl() {
+bool IsHeadless(const char* driver) {
+  return driver != nullptr && (SDL_strcasecmp(driver, "dummy") == 0 || SDL_strcasecmp(driver, "offscreen") == 0);
+}
+
+// Starts SDL on a real display, or on the driver SDL_VIDEODRIVER names. On failure `why` says so in
+// one line that names the display tried.
+bool StartSdl(std::string& why) {
   constexpr uint32_t kSubsystems = SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER;
   // The window procedure sees the close request once; SDL must not add a quit of its own.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // The click that activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  // Without a display nothing could be shown: run on SDL's headless driver instead of failing.
-  if (!EnvSet("SDL_VIDEODRIVER") && !EnvSet("DISPLAY") && !EnvSet("WAYLAND_DISPLAY")) {
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-  }
-  const char* driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-  if (driver == nullptr) driver = std::getenv("SDL_VIDEODRIVER");
-  if (driver != nullptr && SDL_strcasecmp(driver, "dummy") == 0) {
-    // The headless driver has no GL: its window surface is a plain memory framebuffer.
+  const bool chosen = EnvSet("SDL_VIDEODRIVER");
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const std::string displayName = EnvSet("DISPLAY") ? x11 : EnvSet("WAYLAND_DISPLAY") ? wayland : "";
+  if (!chosen) {
+    if (displayName.empty()) {
+      why = "no display to open: DISPLAY is not set (start the game from a desktop session; "
+            "SDL_VIDEODRIVER=dummy runs it without a window)";
+      return false;
+    }
+    // Left to itself SDL would fall back to a headless driver and the game would play unseen.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, !EnvSet("WAYLAND_DISPLAY") ? "x11"
+                                      : EnvSet("DISPLAY")         ? "x11,wayland"
+                                                                  : "wayland");
+  } else if (IsHeadless(std::getenv("SDL_VIDEODRIVER"))) {
+    // The headless drivers have no GL: the window surface is a plain memory framebuffer.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   }
-  if (SDL_Init(kSubsystems) == 0) return true;
-  // A display named in the environment that cannot be opened: fall back to the headless driver.
-  if (!EnvSet("SDL_VIDEODRIVER")) {
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    return SDL_Init(kSubsystems) == 0;
+  if (SDL_Init(kSubsystems) != 0) {
+    why = "cannot open display \"" + displayName + "\" (" + SDL_GetError() + ")";
+    return false;
   }
-  return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver != nullptr && SDL_strcasecmp(driver, "x11") == 0) InstallDisplayLossHandler();
+  return true;
 }
 
 }  // namespace
 
-bool InstallRealServices() {
+bool InstallRealServices(std::string* why) {
   RealServices& real = Real();
   if (!real.sdlStarted) {
-    if (!StartSdl()) return false;
+    std::string reason;
+    if (!StartSdl(reason)) {
+      if (why != nullptr) *why = reason;
+      return false;
+    }
     real.sdlStarted = true;
+    // A debug line written into a pipe whose reader has gone must not end the game.
+    std::signal(SIGPIPE, SIG_IGN);
   }
   if (!real.system) real.system = std::make_unique<SdlSystem>();
   if (!real.windows) real.windows = std::make_unique<SdlWindowSystem>();

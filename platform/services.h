@@ -3,6 +3,7 @@
 // SDL-backed services at start; tests install fakes.
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/audio/audio.h"
 #include "platform/graphics/graphics.h"
@@ -23,8 +24,9 @@ Services& GetServices();
 void SetServices(const Services& services);
 
 // Installs the SDL, OpenGL/CPU-rasterizer and SDL-audio implementations. Returns false when
-// SDL cannot start at all.
-bool InstallRealServices();
+// SDL cannot start, with the reason in `why`: no display, or one that cannot be opened (headless
+// drivers are used only when SDL_VIDEODRIVER names one).
+bool InstallRealServices(std::string* why = nullptr);
 void ShutdownRealServices();
 
 }  // namespace plat

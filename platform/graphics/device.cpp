@@ -235,10 +235,24 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
     return S_OK;
   }
 
+  // The device cursor is the system pointer wearing the device's image, so it already sits
+  // wherever the pointer is. The framework moves it to the pointer's position at every mouse move;
+  // warping then would make the window system report a move again, the framework would answer it,
+  // and the message queue would never empty (no frame is drawn while it holds messages). So the
+  // pointer is warped only for a position that is new and that the pointer is not already at:
+  // our own warp then reports the position just set and ends there.
   void SetCursorPosition(int x, int y) {
+    const bool changed = x != cursorX_ || y != cursorY_;
     cursorX_ = x;
     cursorY_ = y;
-    if (backend_ && !pp_.Windowed && cursorShown_) SDL_WarpMouseInWindow(config_.window, x, y);
+    if (!changed || !backend_ || pp_.Windowed || !cursorShown_) return;
+    int pointerX = 0, pointerY = 0;
+    SDL_GetGlobalMouseState(&pointerX, &pointerY);
+    if (pointerX == x && pointerY == y) return;
+    // Positions are desktop coordinates; SDL warps in the window's.
+    int windowX = 0, windowY = 0;
+    SDL_GetWindowPosition(config_.window, &windowX, &windowY);
+    SDL_WarpMouseInWindow(config_.window, x - windowX, y - windowY);
   }
 
   bool ShowCursor(bool show) {

@@ -6,6 +6,7 @@
 
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
+#include "platform/system/x11_display.h"
 
 namespace plat {
 
@@ -267,6 +268,13 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
   if (SDL_GetClosestDisplayMode(display, &want, &chosen) == nullptr) chosen = want;
   if (SDL_SetWindowDisplayMode(sw, &chosen) != 0) return false;
   if (SDL_SetWindowFullscreen(sw, SDL_WINDOW_FULLSCREEN) != 0) return false;
+  // SDL asks the window manager for full screen and from then on takes the window for the whole
+  // display. With no manager to grant it, cover the display ourselves, or the picture would be
+  // squeezed into the old window and the pointer confined to it.
+  if (!X11HasWindowManager(sw)) {
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(display, &bounds) == 0) X11PlaceWindow(sw, {bounds.x, bounds.y, chosen.w, chosen.h});
+  }
   record.fullScreen = true;
   ClipCursor(w, true);
   GrabKeyboard(w, true);

@@ -3,5 +3,4 @@ gtest_discover_tests(${TEST_TARGET} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} DISC
                      PROPERTIES RUN_SERIAL TRUE TIMEOUT 120
                      ENVIRONMENT "ARENA_NO_MESSAGE_BOXES=1;SDL_AUDIODRIVER=dummy")
 # The close test speaks to the X server as a window manager would.
-pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 target_link_libraries(${TEST_TARGET} PRIVATE PkgConfig::X11)
