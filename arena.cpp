@@ -80,6 +80,23 @@ void TracePauses() {
   std::fflush(stderr);
 }
 
+// With the device events on: the 1st, 10th, 100th... frame drawn since the last reset, with the
+// device and the back buffer it went to, so that scripts see frames keep coming after a change.
+uint64_t g_framesSinceReset = 0;
+void TraceFrame() {
+  if (!TraceDeviceEvents()) return;
+  const uint64_t n = ++g_framesSinceReset;
+  uint64_t decade = 1;
+  while (decade * 10 <= n) decade *= 10;
+  if (n != decade) return;
+  plat::IDevice* device = AppGetD3DDevice();
+  const plat::SurfaceDesc* backBuffer = AppGetBackBufferSurfaceDesc();
+  std::fprintf(stderr, "arena-frames: %llu %s %ux%u\n", static_cast<unsigned long long>(n),
+               device && device->GetDeviceType() == plat::DEVTYPE_REF ? "REF" : "HAL", backBuffer->Width,
+               backBuffer->Height);
+  std::fflush(stderr);
+}
+
 bool IsDeviceAcceptable(const plat::Caps* caps, uint32_t adapterFormat, uint32_t backBufferFormat,
                         bool /*windowed*/, void* /*userContext*/) {
   plat::IGraphicsSystem* d3d = AppGetD3DObject();
@@ -104,6 +121,7 @@ Result OnCreateDevice(plat::IDevice* device, const plat::SurfaceDesc* backBuffer
 
 Result OnResetDevice(plat::IDevice* device, const plat::SurfaceDesc* backBuffer, void* userContext) {
   TraceEvent("reset", backBuffer);
+  g_framesSinceReset = 0;
   g_overlay.OnResetDevice(device, backBuffer, userContext);
   TraceSound();
   g_scene.Reset(device, backBuffer, userContext);
@@ -143,6 +161,7 @@ void OnFrameRender(plat::IDevice* device, double /*time*/, float /*elapsedTime*/
   g_font.DrawText(device, AppGetFrameStats(), 0, 0, Colour{1.0f, 0.0f, 0.0f, 1.0f});
   hr = device->EndScene();
   if (Failed(hr)) APP_ERR_MSGBOX(L"pd3dDevice->EndScene()", hr);
+  TraceFrame();
 }
 
 plat::LRESULT MsgProc(plat::WindowHandle, uint32_t, plat::WPARAM, plat::LPARAM, bool* /*noFurtherProcessing*/,

@@ -143,6 +143,7 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
     if (Failed(r)) return r;
     r = backend_->ResizeBuffers(wanted.BackBufferWidth, wanted.BackBufferHeight, wanted.EnableAutoDepthStencil != 0);
     if (Failed(r)) return r;
+    backend_->SetPresentInterval(wanted.PresentationInterval);
     pp_ = wanted;
     pp = wanted;
     needsReset_ = false;
@@ -625,6 +626,7 @@ Result CreateSharedDevice(const DeviceConfig& config, PresentParameters& pp, std
   if (!backend) return D3DERR_NOTAVAILABLE;
   r = backend->ResizeBuffers(wanted.BackBufferWidth, wanted.BackBufferHeight, wanted.EnableAutoDepthStencil != 0);
   if (Failed(r)) return r;
+  backend->SetPresentInterval(wanted.PresentationInterval);
   auto core = std::make_shared<DeviceCore>(config, std::move(backend), wanted);
   pp = wanted;
   out = std::make_unique<Device>(std::move(core));

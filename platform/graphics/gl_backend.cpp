@@ -89,7 +89,6 @@ class GlBackend final : public IRasterBackend {
       error = "OpenGL 3.3 is not available";
       return false;
     }
-    SDL_GL_SetSwapInterval(0);  // presents are immediate
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     maxTextureSize_ = uint32_t(std::max(maxSize, 0));
@@ -258,6 +257,10 @@ class GlBackend final : public IRasterBackend {
       glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     }
     return S_OK;
+  }
+
+  void SetPresentInterval(uint32_t presentInterval) override {
+    if (MakeCurrent()) SDL_GL_SetSwapInterval(SwapIntervalFor(presentInterval, ProbeGlContext().swapIntervals));
   }
 
   Result ReadBack(std::vector<uint32_t>& argb, uint32_t& width, uint32_t& height) override {

@@ -2,7 +2,12 @@
 // OpenGL 3.3 core context that decides whether the hardware device type is offered.
 #include "platform/graphics/gl_present.h"
 
+#include <epoxy/egl.h>
 #include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/graphics/gl_driver.h"
 #include "platform/graphics/raster_backend.h"
@@ -103,28 +108,97 @@ std::unique_ptr<GlPresenter> CreateGlPresenter(SDL_Window* window) {
   return p;
 }
 
-bool ProbeGlContext(uint32_t& maxTextureSize) {
-  static bool probed = false, available = false;
-  static uint32_t maxSize = 0;
-  if (!probed) {
-    probed = true;
-    AskForCoreContext();
-    SDL_Window* w = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (w) {
-      SDL_GLContext c = SDL_GL_CreateContext(w);
-      if (c) {
-        GLint size = 0;
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
-        maxSize = uint32_t(size > 0 ? size : 0);
-        available = epoxy_gl_version() >= 33 && maxSize >= 1024;
-        SDL_GL_MakeCurrent(w, nullptr);
-        SDL_GL_DeleteContext(c);
-      }
-      SDL_DestroyWindow(w);
-    }
+namespace {
+
+// The swap intervals the current context's driver takes.
+uint32_t OfferedSwapIntervals() {
+  uint32_t bits = 0;
+  if (epoxy_has_egl() && eglGetCurrentContext() != EGL_NO_CONTEXT) {
+    // EGL quietly clamps a swap interval into the range of the surface's configuration, so ask
+    // the configuration for its range.
+    const EGLDisplay display = eglGetCurrentDisplay();
+    EGLint id = 0, count = 0, lowest = 1, highest = 1;
+    EGLConfig config = nullptr;
+    if (!eglQueryContext(display, eglGetCurrentContext(), EGL_CONFIG_ID, &id)) return 0;
+    const EGLint wanted[] = {EGL_CONFIG_ID, id, EGL_NONE};
+    if (!eglChooseConfig(display, wanted, &config, 1, &count) || count != 1) return 0;
+    eglGetConfigAttrib(display, config, EGL_MIN_SWAP_INTERVAL, &lowest);
+    eglGetConfigAttrib(display, config, EGL_MAX_SWAP_INTERVAL, &highest);
+    for (EGLint n = std::max<EGLint>(lowest, 0); n <= std::min<EGLint>(highest, 4); ++n) bits |= 1u << n;
+    return bits;
   }
-  maxTextureSize = maxSize;
-  return available;
+  for (int n = 0; n <= 4; ++n) {
+    if (SDL_GL_SetSwapInterval(n) == 0 && SDL_GL_GetSwapInterval() == n) bits |= 1u << n;
+  }
+  SDL_GL_SetSwapInterval(0);
+  return bits;
+}
+
+GlFacts ProbeOnce() {
+  GlFacts facts;
+  AskForCoreContext();
+  SDL_Window* w = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (!w) return facts;
+  if (SDL_GLContext c = SDL_GL_CreateContext(w)) {
+    GLint size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    facts.maxTextureSize = uint32_t(std::max(size, 0));
+    facts.available = epoxy_gl_version() >= 33 && facts.maxTextureSize >= 1024;
+    facts.swapIntervals = OfferedSwapIntervals();
+    SDL_GL_MakeCurrent(w, nullptr);
+    SDL_GL_DeleteContext(c);
+  }
+  SDL_DestroyWindow(w);
+  return facts;
+}
+
+}  // namespace
+
+const GlFacts& ProbeGlContext() {
+  static const GlFacts facts = [] {
+    const GlFacts usual = ProbeOnce();
+    // On X11 SDL reaches OpenGL through GLX unless told otherwise. Some GLX drivers take no swap
+    // interval at all (Mesa's software path on an X server without direct rendering), so a device
+    // on them could not wait for the vertical blank when asked; their EGL takes one. GLX stays
+    // where it works, since its presents are the cheaper ones there. The choice holds for the
+    // process: SDL reads it whenever it loads OpenGL for a window.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (usual.swapIntervals == 0 && driver != nullptr && std::strcmp(driver, "x11") == 0 &&
+        SDL_GetHint(SDL_HINT_VIDEO_X11_FORCE_EGL) == nullptr) {
+      SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+      const GlFacts egl = ProbeOnce();
+      if (egl.available && egl.swapIntervals != 0) return egl;
+      SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "0");
+    }
+    return usual;
+  }();
+  return facts;
+}
+
+int SwapIntervalFor(uint32_t presentInterval, uint32_t swapIntervals) {
+  switch (presentInterval) {
+    case PRESENT_INTERVAL_IMMEDIATE: return 0;
+    case PRESENT_INTERVAL_TWO: case PRESENT_INTERVAL_THREE: case PRESENT_INTERVAL_FOUR: break;
+    default: return 1;  // default and one: every vertical blank
+  }
+  const int wanted = presentInterval == PRESENT_INTERVAL_TWO ? 2 : presentInterval == PRESENT_INTERVAL_THREE ? 3 : 4;
+  int best = 1;
+  bool found = false;
+  for (int n = 1; n <= 4; ++n) {
+    if (!(swapIntervals & (1u << n))) continue;
+    if (!found || std::abs(n - wanted) < std::abs(best - wanted)) best = n;
+    found = true;
+  }
+  return best;
+}
+
+uint32_t PresentIntervalsOf(uint32_t swapIntervals) {
+  constexpr uint32_t kBySwap[5] = {PRESENT_INTERVAL_IMMEDIATE, PRESENT_INTERVAL_ONE, PRESENT_INTERVAL_TWO,
+                                   PRESENT_INTERVAL_THREE, PRESENT_INTERVAL_FOUR};
+  uint32_t intervals = 0;
+  for (int n = 0; n <= 4; ++n)
+    if (swapIntervals & (1u << n)) intervals |= kBySwap[n];
+  return intervals;
 }
 
 }  // namespace plat::gfx

@@ -31,9 +31,12 @@ bool IsTextureFormat(uint32_t f) { return f == FMT_A8R8G8B8 || f == FMT_X8R8G8B8
 class GraphicsSystem final : public IGraphicsSystem {
  public:
   explicit GraphicsSystem(IWindowSystem& windows) : windows_(windows), displays_(windows.GetDisplays()) {
-    uint32_t maxTexture = 0;
-    hardware_ = gfx::GlBackendBuilt() && gfx::ProbeGlContext(maxTexture);
-    hardwareMaxTexture_ = std::min<uint32_t>(maxTexture, 16384);
+    if (gfx::GlBackendBuilt()) {
+      const gfx::GlFacts& gl = gfx::ProbeGlContext();
+      hardware_ = gl.available;
+      hardwareMaxTexture_ = std::min<uint32_t>(gl.maxTextureSize, 16384);
+      hardwareIntervals_ = gfx::PresentIntervalsOf(gl.swapIntervals);
+    }
   }
 
   uint32_t GetAdapterCount() const override { return uint32_t(displays_.size()); }
@@ -122,8 +125,8 @@ class GraphicsSystem final : public IGraphicsSystem {
     caps.DeviceType = type;
     caps.AdapterOrdinal = adapter;
     if (type == DEVTYPE_HAL) {
-      // Swap intervals 0 and 1 are what OpenGL promises everywhere.
-      caps.PresentationIntervals = PRESENT_INTERVAL_IMMEDIATE | PRESENT_INTERVAL_ONE;
+      // Only the swap intervals the driver takes, so that enumeration ranks truthfully.
+      caps.PresentationIntervals = hardwareIntervals_;
       caps.DevCaps = DEVCAPS_HWTRANSFORMANDLIGHT | DEVCAPS_PUREDEVICE;
       caps.MaxTextureWidth = caps.MaxTextureHeight = hardwareMaxTexture_;
     } else {
@@ -189,6 +192,7 @@ class GraphicsSystem final : public IGraphicsSystem {
   std::vector<DisplayInfo> displays_;
   bool hardware_ = false;
   uint32_t hardwareMaxTexture_ = 0;
+  uint32_t hardwareIntervals_ = 0;
 };
 
 }  // namespace

@@ -87,6 +87,10 @@ class IRasterBackend {
 
   // Colour buffer as 0xAARRGGBB rows, top row first.
   virtual Result ReadBack(std::vector<uint32_t>& argb, uint32_t& width, uint32_t& height) = 0;
+
+  // How Present waits: one of the PRESENT_INTERVAL_* values. Called at device creation and at every
+  // reset. A backend that can only show frames at once ignores it.
+  virtual void SetPresentInterval(uint32_t presentInterval) = 0;
 };
 
 // The CPU rasterizer on `window`; presents through the window surface, or through OpenGL when the
@@ -100,8 +104,19 @@ std::unique_ptr<IRasterBackend> CreateGlBackend(SDL_Window* window, std::string&
 // then, and only when ProbeGlContext succeeds).
 bool GlBackendBuilt();
 
-// Whether an OpenGL 3.3 core context can be made here; asked once per process, on a hidden
-// window of its own. `maxTextureSize` receives GL_MAX_TEXTURE_SIZE when it can.
-bool ProbeGlContext(uint32_t& maxTextureSize);
+// What the OpenGL driver offers, found once per process on a hidden window of its own.
+struct GlFacts {
+  bool available = false;       // an OpenGL 3.3 core context can be made
+  uint32_t maxTextureSize = 0;  // GL_MAX_TEXTURE_SIZE
+  uint32_t swapIntervals = 0;   // bit n set: the driver takes swap interval n (0 to 4)
+};
+const GlFacts& ProbeGlContext();
+
+// The swap interval that honours a present interval, given the swap intervals the driver takes
+// (bits as in GlFacts): immediate 0, default and one 1, two to four the nearest one the driver
+// takes from 1 up (ties to the shorter wait), 1 when it takes none of those.
+int SwapIntervalFor(uint32_t presentInterval, uint32_t swapIntervals);
+// The PRESENT_INTERVAL_* bits those swap intervals honour.
+uint32_t PresentIntervalsOf(uint32_t swapIntervals);
 
 }  // namespace plat::gfx

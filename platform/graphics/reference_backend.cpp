@@ -410,6 +410,9 @@ class ReferenceBackend final : public IRasterBackend {
 
   void ForgetTexture(uint64_t) override {}  // textures are used straight from memory
 
+  // A window surface shows a frame at once, and the OpenGL path keeps swap interval 0 to match.
+  void SetPresentInterval(uint32_t) override {}
+
   Result Present() override {
     if (gl_) return gl_->Present(colour_.data(), w_, h_) ? S_OK : E_FAIL;
     const bool inPlace = Target() != colour_.data();
