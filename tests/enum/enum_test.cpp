@@ -89,6 +89,19 @@ TEST_F(Enumeration, StartupRequestPrefersHardwareThenFallsBack) {
   EXPECT_EQ(Found().DeviceType, uint32_t(DEVTYPE_REF));
 }
 
+// With what the OpenGL device lists: full screen waits for the vertical blank, windowed does not.
+TEST_F(Enumeration, PresentIntervalIsTheModesDefault) {
+  graphics.caps[DEVTYPE_HAL].PresentationIntervals = PRESENT_INTERVAL_IMMEDIATE | PRESENT_INTERVAL_ONE;
+  Enumerate();
+  DeviceSettings windowed = Found();
+  EXPECT_EQ(windowed.DeviceType, uint32_t(DEVTYPE_HAL));
+  EXPECT_EQ(windowed.pp.PresentationInterval, uint32_t(PRESENT_INTERVAL_IMMEDIATE));
+  request.pp.Windowed = 0;
+  DeviceSettings fullScreen = Found();
+  EXPECT_EQ(fullScreen.DeviceType, uint32_t(DEVTYPE_HAL));
+  EXPECT_EQ(fullScreen.pp.PresentationInterval, uint32_t(PRESENT_INTERVAL_DEFAULT));
+}
+
 TEST_F(Enumeration, TiesGoToTheFirstCombinationMet) {
   graphics.adapters.push_back(graphics.adapters[0]);  // a twin: its combinations rank the same
   request.AdapterOrdinal = 7;                         // and neither adapter earns the match

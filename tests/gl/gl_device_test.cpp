@@ -102,6 +102,34 @@ TEST_F(HardwareDevice, ResetTakesTheNewSizeAndKeepsTextures) {
   EXPECT_EQ(device->Present(), S_OK);
 }
 
+// Windowed play presents at once; full screen waits for the vertical blank, as its settings ask,
+// and going back presents at once again. Every interval the capabilities list is the one set.
+TEST_F(HardwareDevice, SetsTheSwapIntervalItsSettingsAsk) {
+  MakeWindow(640, 480);
+  SDL_ShowWindow(window);  // a hidden window cannot hold a full-screen device
+  ASSERT_EQ(MakeDevice(DEVTYPE_HAL, Windowed(640, 480)), S_OK);
+  EXPECT_EQ(SDL_GL_GetSwapInterval(), 0);
+  PresentParameters fullScreen = Windowed(640, 480);
+  fullScreen.Windowed = 0;
+  fullScreen.PresentationInterval = PRESENT_INTERVAL_DEFAULT;
+  ASSERT_EQ(device->Reset(fullScreen), S_OK);
+  EXPECT_EQ(SDL_GL_GetSwapInterval(), 1);
+  PresentParameters windowed = Windowed(640, 480);
+  ASSERT_EQ(device->Reset(windowed), S_OK);
+  EXPECT_EQ(SDL_GL_GetSwapInterval(), 0);
+
+  Caps caps;
+  ASSERT_EQ(device->GetDeviceCaps(caps), S_OK);
+  const std::pair<uint32_t, int> listed[] = {{PRESENT_INTERVAL_ONE, 1}, {PRESENT_INTERVAL_TWO, 2},
+                                             {PRESENT_INTERVAL_THREE, 3}, {PRESENT_INTERVAL_FOUR, 4}};
+  for (const auto& [interval, swap] : listed) {
+    if (!(caps.PresentationIntervals & interval)) continue;
+    fullScreen.PresentationInterval = interval;
+    ASSERT_EQ(device->Reset(fullScreen), S_OK);
+    EXPECT_EQ(SDL_GL_GetSwapInterval(), swap) << "present interval " << interval;
+  }
+}
+
 // The framework switches device types on one window: each device must leave no OpenGL context
 // behind, and both must draw the same picture whichever came first.
 TEST_F(HardwareDevice, TakesTurnsWithTheReferenceDeviceOnOneWindow) {

@@ -2,6 +2,7 @@
 // whatever the golden files say (texel-for-texel copies, blending arithmetic, depth and alpha 0).
 #include <cmath>
 
+#include "platform/graphics/raster_backend.h"
 #include "tests/graphics/golden_scenes.h"
 #include "tests/graphics/graphics_fixture.h"
 
@@ -99,6 +100,25 @@ TEST_F(ReferenceDevice, TintBlendDepthAndAlphaZeroGiveTheExpectedPixels) {
   const testsupport::Image wire = Draw(SceneNamed("graphics_wireframe"));
   EXPECT_EQ(wire.At(30, 10), 0xFF007F00u);  // top edge, on the border
   EXPECT_EQ(wire.At(30, 20), kShownBackground);  // inside: not filled
+}
+
+// Present intervals as swap intervals: two to four never fall back to presenting at once.
+TEST(PresentInterval, MapsToTheSwapIntervalsTheDriverTakes) {
+  constexpr uint32_t kUpToFour = 0b11111, kZeroOne = 0b11, kOneThree = 0b1010, kNone = 0;
+  const struct {
+    uint32_t interval, offered;
+    int swap;
+  } cases[] = {
+      {PRESENT_INTERVAL_IMMEDIATE, kUpToFour, 0}, {PRESENT_INTERVAL_IMMEDIATE, kNone, 0},
+      {PRESENT_INTERVAL_DEFAULT, kZeroOne, 1},    {PRESENT_INTERVAL_ONE, kNone, 1},
+      {PRESENT_INTERVAL_THREE, kUpToFour, 3},     {PRESENT_INTERVAL_FOUR, kZeroOne, 1},
+      {PRESENT_INTERVAL_TWO, kOneThree, 1},       {PRESENT_INTERVAL_FOUR, kOneThree, 3},
+      {PRESENT_INTERVAL_TWO, kNone, 1},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(gfx::SwapIntervalFor(c.interval, c.offered), c.swap) << c.interval << " of " << c.offered;
+  EXPECT_EQ(gfx::PresentIntervalsOf(kOneThree), uint32_t(PRESENT_INTERVAL_ONE | PRESENT_INTERVAL_THREE));
+  EXPECT_EQ(gfx::PresentIntervalsOf(kZeroOne), uint32_t(PRESENT_INTERVAL_IMMEDIATE | PRESENT_INTERVAL_ONE));
 }
 
 }  // namespace
