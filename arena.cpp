@@ -65,23 +65,9 @@ void TraceMouse(const char* target, bool leftDown, int x, int y) {
   std::fflush(stderr);
 }
 
-// With the device events on: pauses as frame move sees them.
-void TracePauses() {
-  if (!TraceDeviceEvents()) return;
-  static bool renderingPaused = false, timePaused = false;
-  if (AppIsRenderingPaused() != renderingPaused) {
-    renderingPaused = !renderingPaused;
-    std::fprintf(stderr, "arena-pause: rendering %s\n", renderingPaused ? "paused" : "resumed");
-  }
-  if (AppIsTimePaused() != timePaused) {
-    timePaused = !timePaused;
-    std::fprintf(stderr, "arena-pause: time %s\n", timePaused ? "paused" : "resumed");
-  }
-  std::fflush(stderr);
-}
-
-// With the device events on: the 1st, 10th, 100th... frame drawn since the last reset, with the
-// device and the back buffer it went to, so that scripts see frames keep coming after a change.
+// With the device events on: the 1st, 10th, 100th... frame drawn since the device was last reset
+// or rendering last resumed, with the device and the back buffer it went to, so that scripts see
+// frames keep coming after every change.
 uint64_t g_framesSinceReset = 0;
 void TraceFrame() {
   if (!TraceDeviceEvents()) return;
@@ -94,6 +80,22 @@ void TraceFrame() {
   std::fprintf(stderr, "arena-frames: %llu %s %ux%u\n", static_cast<unsigned long long>(n),
                device && device->GetDeviceType() == plat::DEVTYPE_REF ? "REF" : "HAL", backBuffer->Width,
                backBuffer->Height);
+  std::fflush(stderr);
+}
+
+// With the device events on: pauses as frame move sees them.
+void TracePauses() {
+  if (!TraceDeviceEvents()) return;
+  static bool renderingPaused = false, timePaused = false;
+  if (AppIsRenderingPaused() != renderingPaused) {
+    renderingPaused = !renderingPaused;
+    std::fprintf(stderr, "arena-pause: rendering %s\n", renderingPaused ? "paused" : "resumed");
+    if (!renderingPaused) g_framesSinceReset = 0;
+  }
+  if (AppIsTimePaused() != timePaused) {
+    timePaused = !timePaused;
+    std::fprintf(stderr, "arena-pause: time %s\n", timePaused ? "paused" : "resumed");
+  }
   std::fflush(stderr);
 }
 

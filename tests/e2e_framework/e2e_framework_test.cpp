@@ -13,6 +13,7 @@
 #include <future>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -24,25 +25,43 @@ struct ArenaRun {
   int exitCode = -1;  // 137: killed after the time limit
   std::string err;    // stderr: debugger output and device events
 
-  // The device events in order, without their "arena: " prefix.
-  std::vector<std::string> Events() const {
+  // The device events in order, without their "arena: " prefix; with `frames`, also "frames" and
+  // the device and back buffer where the tenth frame since a reset (or a resume) was drawn.
+  std::vector<std::string> Events(bool frames = false) const {
     std::vector<std::string> events;
     std::istringstream lines(err);
-    for (std::string line; std::getline(lines, line);)
+    for (std::string line; std::getline(lines, line);) {
       if (line.rfind("arena: ", 0) == 0) events.push_back(line.substr(7));
+      if (frames && line.rfind(kTenthFrame, 0) == 0) events.push_back("frames " + line.substr(kTenthFrame.size()));
+    }
     return events;
   }
+  static constexpr std::string_view kTenthFrame = "arena-frames: 10 ";
 };
 
+// How many times the game's standard error, so far, says a tenth frame was drawn.
+int TenthFrames(const std::string& errFile) {
+  std::ifstream in(errFile);
+  int n = 0;
+  for (std::string line; std::getline(in, line);) n += line.rfind(ArenaRun::kTenthFrame, 0) == 0;
+  return n;
+}
+
+// Waits (at most a minute) until the game has drawn ten frames after its `n`th change.
+void WaitForFrames(const std::string& errFile, int n) {
+  for (int i = 0; i < 600 && TenthFrames(errFile) < n; ++i) std::this_thread::sleep_for(100ms);
+}
+
 // Runs arena from the source tree (it reads Data2/ from there) with `env` ("NAME=value" sets,
-// "-u NAME" removes); `during` runs while it lives.
-ArenaRun RunArena(const std::string& args, const std::string& env, const std::function<void()>& during = {}) {
+// "-u NAME" removes); `during` runs while it lives, given the file its standard error goes to.
+ArenaRun RunArena(const std::string& args, const std::string& env,
+                  const std::function<void(const std::string&)>& during = {}) {
   const std::string errFile = std::string(ARENA_BINARY_DIR) + "/e2e_framework_" + std::to_string(getpid()) + ".err";
   const std::string command = "cd " ARENA_SOURCE_DIR " && timeout -s KILL 180 env " + env +
                               " ARENA_TRACE_DEVICE_EVENTS=1 SDL_AUDIODRIVER=dummy " ARENA_BINARY_DIR "/arena " +
                               args + " -noerrormsgboxes >/dev/null 2>" + errFile;
   auto status = std::async(std::launch::async, [&] { return std::system(command.c_str()); });
-  if (during) during();
+  if (during) during(errFile);
   ArenaRun run;
   const int s = status.get();
   run.exitCode = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
@@ -107,12 +126,19 @@ TEST(E2eFramework, QuitsAfterFrame5OnTheReferenceDeviceHeadless) {
 TEST(E2eFramework, RealWindowSizingHotkeysAndSwitches) {
   if (!XDisplay()) GTEST_SKIP() << "no Xvfb display (ARENA_XVFB_DISPLAY)";
   std::string geometryBack;
-  ArenaRun run = RunArena("", XEnv(), [&] {
+  ArenaRun run = RunArena("", XEnv(), [&](const std::string& err) {
     std::string w = WaitForWindow();
     ASSERT_FALSE(w.empty());
+    WaitForFrames(err, 1);
     Xdo("windowsize --sync " + w + " 800 600");
-    std::this_thread::sleep_for(700ms);
-    for (const char* key : {"F8", "F3", "F3", "alt+Return", "alt+Return"}) Key(w, key);
+    WaitForFrames(err, 2);
+    Key(w, "F8");
+    // After every change of device or mode, frames must come again before the next.
+    int changes = 2;
+    for (const char* key : {"F3", "F3", "alt+Return", "alt+Return"}) {
+      Key(w, key);
+      WaitForFrames(err, ++changes);
+    }
     for (int i = 0; i < 200 && geometryBack.find("800x600") == std::string::npos; ++i) {
       geometryBack = Xdo("getwindowgeometry " + w);
       std::this_thread::sleep_for(50ms);
@@ -120,15 +146,16 @@ TEST(E2eFramework, RealWindowSizingHotkeysAndSwitches) {
     Key(w, "Escape");
   });
   EXPECT_EQ(run.exitCode, 0) << run.err;
+  const std::string screen = "HAL " + Xdo("getdisplaygeometry | tr ' ' x");
   const std::vector<std::string> expected = {
-      "created HAL 640x480", "reset HAL 640x480",
-      "lost", "reset HAL 800x600",                                       // the resize: one lost/reset pair
-      "lost", "destroyed", "created REF 800x600", "reset REF 800x600",  // F3
-      "lost", "destroyed", "created HAL 800x600", "reset HAL 800x600",  // F3 back
-      "lost", "reset HAL " + Xdo("getdisplaygeometry | tr ' ' x"),      // Alt+Enter: full screen
-      "lost", "reset HAL 800x600",                                       // and back to the saved size
-      "lost", "destroyed"};                                              // Escape, then process exit
-  EXPECT_EQ(run.Events(), expected) << run.err;
+      "created HAL 640x480", "reset HAL 640x480", "frames HAL 640x480",
+      "lost", "reset HAL 800x600", "frames HAL 800x600",                                       // the resize
+      "lost", "destroyed", "created REF 800x600", "reset REF 800x600", "frames REF 800x600",  // F3
+      "lost", "destroyed", "created HAL 800x600", "reset HAL 800x600", "frames HAL 800x600",  // F3 back
+      "lost", "reset " + screen, "frames " + screen,                                          // full screen
+      "lost", "reset HAL 800x600", "frames HAL 800x600",  // and back to the saved size
+      "lost", "destroyed"};                               // Escape, then process exit
+  EXPECT_EQ(run.Events(true), expected) << run.err;
   EXPECT_NE(geometryBack.find("800x600"), std::string::npos) << geometryBack;
   EXPECT_EQ(run.err.find("hr="), std::string::npos) << run.err;
 }

@@ -14,6 +14,10 @@ trap cleanup EXIT
 fail() {
   echo "${0##*/}: $*"
   [ -f "$tmp/err" ] && { echo "--- standard error (last 40 lines)"; tail -n 40 "$tmp/err"; }
+  # Keep the last screenshot where it can be looked at.
+  if [ -f "$tmp/shot.png" ]; then
+    cp "$tmp/shot.png" "$build/${0##*/}.last.png" && echo "last screenshot: $build/${0##*/}.last.png"
+  fi
   exit 1
 }
 
