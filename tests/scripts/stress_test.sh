@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Twenty seconds of a restless player on a desktop with a window manager: random resizes,
+# Alt+Enter, F3, F8, Pause, minimising and restoring, and clicks, in random order. Afterwards no
+# sanitizer has spoken, frames still come, the battle is on the screen, and Escape exits 0.
+set -euo pipefail
+build=$1
+source=$2
+. "$(dirname "$0")/lib.sh"
+
+seed=${ARENA_STRESS_SEED:-$$}
+RANDOM=$seed
+echo "stress test: seed $seed (ARENA_STRESS_SEED repeats a run)"
+own_display 1280x1024
+window_manager
+start
+window
+frames_after "HAL 640x480"
+
+wireframe=0
+end=$((SECONDS + 20))
+while [ "$SECONDS" -lt "$end" ]; do
+  kill -0 "$game" 2>/dev/null || fail "the game ended during the stress (seed $seed)"
+  case $((RANDOM % 8)) in
+    0) xdotool windowsize "$wid" $((640 + RANDOM % 400)) $((480 + RANDOM % 300)) ;;
+    1) key alt+Return ;;
+    2) key F3 ;;
+    3) key F8; wireframe=$((1 - wireframe)) ;;
+    4) key Pause ;;
+    5) xdotool windowminimize "$wid"; sleep 0.$((RANDOM % 5)); xdotool windowactivate "$wid" 2>/dev/null || true ;;
+    *) xdotool mousemove --window "$wid" $((RANDOM % 640)) $((RANDOM % 480)) click 1 ;;
+  esac
+  sleep 0.$((1 + RANDOM % 4))
+done
+
+# Settle on the hardware device and a solid fill, with a device change to count frames after.
+xdotool windowactivate --sync "$wid" 2>/dev/null || true
+[ "$wireframe" -eq 1 ] && key F8
+for _ in 1 2; do
+  mark
+  key F3
+  frames_after "(HAL|REF) [0-9]+x[0-9]+"
+  [[ "$(grep '^arena: created' "$tmp/err" | tail -n 1)" == *HAL* ]] && break
+done
+shoot || fail "no screenshot after the stress"
+drawn 564 310 50 60 || fail "the player's avatar is not drawn after the stress (seed $seed)"
+[ "$(red_text)" -gt 100 ] || fail "no red statistics text after the stress (seed $seed)"
+key Escape
+finish 30
+if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$tmp/err"; then fail "a sanitizer spoke (seed $seed)"; fi
+[ "$status" -eq 0 ] || fail "Escape after the stress exited with $status (seed $seed)"
+echo "stress test passed: $(grep -c '^arena: reset' "$tmp/err") device resets, $(grep -c '^arena: created' "$tmp/err") devices made, $(grep -c '^arena-pause: rendering paused' "$tmp/err") pauses"
