@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xdotool openbox x11-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-ipafont-gothic
   desktop-file-utils dpkg-dev file
+  lintian appstream man-db groff-base
 )
 # More packages, blank-separated, from the environment (also how the tests check the failure path).
 if [ -n "${ARENA_EXTRA_PACKAGES:-}" ]; then

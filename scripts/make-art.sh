@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Redraws the game's art: the eight images and monster.txt in Data2/, docs/contact-sheet.png and
-# the desktop icon packaging/xvela.png.
+# the desktop icon in each size under packaging/icons/.
 # Extra arguments go to the generator (for example --preview /tmp/battle.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,10 +1,12 @@
-// Draws the game's eight images into Data2/, writes Data2/monster.txt, and a contact sheet of all
-// images with their cell numbers into docs/. Usage: artgen [repository root] [--preview file.png]
+// Draws the game's eight images into Data2/, writes Data2/monster.txt, a contact sheet of all
+// images with their cell numbers into docs/, and the desktop icon in each size under
+// packaging/icons/. Usage: artgen [repository root] [--preview file.png]
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -362,11 +364,15 @@ Surface Preview(const std::vector<Sheet>& sh) {
   return s;
 }
 
-// The desktop icon: the drake, drawn at twice its size on a rounded badge.
-Surface Icon() {
-  Surface s = NewSurface(128, 128);
+// The desktop icon: the drake, drawn at twice its size on a rounded badge, laid out on a 128-pixel
+// grid and scaled to each size the icon theme asks for.
+constexpr int kIconSizes[] = {32, 48, 64, 128, 256};
+
+Surface Icon(int size) {
+  Surface s = NewSurface(size, size);
   Context c = NewContext(s);
   cairo_t* cr = c.get();
+  cairo_scale(cr, size / 128.0, size / 128.0);
   RoundRectPath(cr, 4, 4, 120, 120, 22);
   cairo_pattern_t* fill = cairo_pattern_create_linear(0, 4, 0, 124);
   cairo_pattern_add_color_stop_rgb(fill, 0, pal::blue.r, pal::blue.g, pal::blue.b);
@@ -402,11 +408,15 @@ int Run(const std::filesystem::path& root, const std::string& previewPath) {
   for (const Sheet& sheet : sheets) WritePng(sheet.image, (root / "Data2" / sheet.file).string());
   WriteMonsterTable((root / "Data2/monster.txt").string());
   WritePng(ContactSheet(font, sheets), (root / "docs/contact-sheet.png").string());
-  std::filesystem::create_directories(root / "packaging");
-  WritePng(Icon(), (root / "packaging/xvela.png").string());
+  for (int size : kIconSizes) {
+    const std::string side = std::to_string(size);
+    const std::filesystem::path dir = root / "packaging/icons/hicolor" / (side + "x" + side) / "apps";
+    std::filesystem::create_directories(dir);
+    WritePng(Icon(size), (dir / "xvela.png").string());
+  }
   if (!previewPath.empty()) WritePng(Preview(sheets), previewPath);
-  std::printf("artgen: wrote %zu images, Data2/monster.txt, docs/contact-sheet.png and packaging/xvela.png under %s\n",
-              sheets.size(), root.string().c_str());
+  std::printf("artgen: wrote %zu images, Data2/monster.txt, docs/contact-sheet.png and %zu icon sizes under %s\n",
+              sheets.size(), std::size(kIconSizes), root.string().c_str());
   return 0;
 }
 
