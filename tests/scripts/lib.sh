@@ -5,8 +5,8 @@ tmp=$(mktemp -d)
 pids=()
 game=""
 cleanup() {
-  [ -n "$game" ] && kill -9 "$game" 2>/dev/null
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  [ -n "$game" ] && { kill -9 "$game" 2>/dev/null || true; }
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   rm -rf "$tmp"
   return 0
 }
@@ -23,23 +23,20 @@ fail() {
 
 # Starts an X server of its own (size WxH, default 1280x1024) and points DISPLAY at it; its pid
 # is in `xvfb`. The tests that share the suite's server must not see this one's window manager.
+# The server picks a free display number itself and writes it once it takes connections.
 own_display() {
-  local n
-  xvfb=""
-  for n in $(seq $((200 + RANDOM % 100)) 399); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 "${1:-1280x1024}x24" -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    pids+=("$xvfb")
-    for _ in $(seq 50); do xdpyinfo -display ":$n" >/dev/null 2>&1 && break; sleep 0.1; done
-    # Another server may still hold the number (one just killed, its lock not yet gone).
-    if kill -0 "$xvfb" 2>/dev/null && xdpyinfo -display ":$n" >/dev/null 2>&1; then
-      export DISPLAY=":$n"
-      xset -r
-      return 0
-    fi
+  rm -f "$tmp/displayfd"
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$tmp/displayfd" >/dev/null 2>&1 &
+  xvfb=$!
+  pids+=("$xvfb")
+  for _ in $(seq 100); do
+    [ -s "$tmp/displayfd" ] && break
+    kill -0 "$xvfb" 2>/dev/null || fail "the X server did not start"
+    sleep 0.1
   done
-  fail "no X server could be started"
+  [ -s "$tmp/displayfd" ] || fail "the X server did not start within 10 s"
+  export DISPLAY=":$(head -n 1 "$tmp/displayfd")"
+  xset -r
 }
 
 # Starts openbox on DISPLAY and waits until it manages the screen; its pid is in `wm`.
