@@ -6,7 +6,6 @@
 
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
-#include "platform/system/x11_display.h"
 
 namespace plat {
 
@@ -115,6 +114,7 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
     sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags & ~SDL_WINDOW_OPENGL);
   }
   if (sw == nullptr) return nullptr;
+  if (!displayWatch_) displayWatch_ = std::make_unique<DisplayWatch>(sw);
   windows_[sw] = WindowRecord{proc, false};
   const WindowHandle w = ToWindowHandle(sw);
   NoteOwnChange(w);

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 
 #include "platform/system/event_translator.h"
 #include "platform/system/window_system.h"
+#include "platform/system/x11_display.h"
 
 namespace plat {
 
@@ -69,6 +71,7 @@ class SdlWindowSystem final : public IWindowSystem {
   void Pump();
   void NoteOwnChange(WindowHandle w);
 
+  std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window on an X display
   std::map<SDL_Window*, WindowRecord> windows_;
   std::deque<Msg> queue_;
   bool quitPosted_ = false;

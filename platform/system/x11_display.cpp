@@ -3,12 +3,17 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
+#include <thread>
 
 namespace plat {
 
@@ -28,8 +33,7 @@ X11Window FromSdl(SDL_Window* window) {
 }
 
 // Runs on a connection that is already gone: no Xlib call, no exit handlers, no buffered output.
-int OnDisplayLost(Display* display) {
-  const char* name = display != nullptr ? DisplayString(display) : nullptr;
+[[noreturn]] void EndForLostDisplay(const char* name) {
   char line[512];
   const int n = std::snprintf(line, sizeof line, "arena: the connection to display \"%s\" was lost; ending\n",
                               name != nullptr ? name : "");
@@ -40,11 +44,51 @@ int OnDisplayLost(Display* display) {
   ::_exit(kDisplayLostExitCode);
 }
 
+int OnDisplayLost(Display* display) { EndForLostDisplay(display != nullptr ? DisplayString(display) : nullptr); }
+
 }  // namespace
 
 void InstallDisplayLossHandler() {
   static std::once_flag once;
   std::call_once(once, [] { XSetIOErrorHandler(OnDisplayLost); });
+}
+
+struct DisplayWatch::State {
+  std::string name;
+  int connection = -1;  // the display's socket; owned by Xlib
+  int wake = -1;        // eventfd: written to stop the thread
+  std::thread thread;
+};
+
+DisplayWatch::DisplayWatch(SDL_Window* window) {
+  const X11Window x = FromSdl(window);
+  if (x.display == nullptr) return;
+  auto state = std::make_unique<State>();
+  state->name = DisplayString(x.display);
+  state->connection = ConnectionNumber(x.display);
+  state->wake = ::eventfd(0, EFD_CLOEXEC);
+  if (state->wake < 0) return;
+  // Only hang-ups are asked for: polling never takes the replies and events Xlib is waiting for.
+  state->thread = std::thread([s = state.get()] {
+    pollfd fds[2] = {{s->connection, POLLRDHUP, 0}, {s->wake, POLLIN, 0}};
+    for (;;) {
+      if (::poll(fds, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        return;
+      }
+      if (fds[1].revents != 0) return;
+      if (fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) EndForLostDisplay(s->name.c_str());
+    }
+  });
+  state_ = std::move(state);
+}
+
+DisplayWatch::~DisplayWatch() {
+  if (!state_) return;
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = ::write(state_->wake, &one, sizeof one);
+  state_->thread.join();
+  ::close(state_->wake);
 }
 
 bool X11HasWindowManager(SDL_Window* window) {
