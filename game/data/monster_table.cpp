@@ -90,7 +90,9 @@ std::wstring ShortTableLine(const std::wstring& fileName, const MonsterTable& ta
   switch (report.read.fault) {
     case plat::FileFault::Missing: why = L"missing"; break;
     case plat::FileFault::NotRegular: why = L"not a regular file"; break;
-    case plat::FileFault::Unreadable: why = L"unreadable (" + plat::Utf8ToWide(plat::ErrorText(report.read.error)) + L")"; break;
+    case plat::FileFault::Unreadable:
+      why = L"unreadable (" + plat::Utf8ToWide(plat::ErrorText(report.read.error)) + L")";
+      break;
     case plat::FileFault::TooLarge:
       why = L"too large (" + std::to_wstring(report.read.size) + L" bytes, at most " +
             std::to_wstring(MonsterTable::kMaxFileBytes) + L")";

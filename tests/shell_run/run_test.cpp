@@ -1,6 +1,6 @@
 // The game as a process: started from a folder without its data, or with something other than a
-// readable file in place of one, it ends as each case says; under Xvfb, a real window's resize closes and reopens the sound device once and
-// mouse events reach the Overlay before the Scene.
+// readable file in place of one, it ends as each case says; under Xvfb, a real window's resize
+// closes and reopens the sound device once and mouse events reach the Overlay before the Scene.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -112,10 +112,19 @@ void MakeLoop(const std::string& path) { std::filesystem::create_symlink(path, p
 void MakeZeroLink(const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); }
 // Open succeeds and the first read fails, whoever runs the game: root reads files of mode 000.
 void MakeUnreadable(const std::string& path) { std::filesystem::create_symlink("/proc/self/mem", path); }
-void MakeSparse8GB(const std::string& path) { std::ofstream(path) << ""; std::filesystem::resize_file(path, 8ull << 30); }
-void MakeHugeHeader(const std::string& path) { std::ofstream(path, std::ios::binary) << testsupport::PngWithHeader(16384, 16384); }
-void MakeUtf8Table(const std::string& path) { std::ofstream(path) << "id\thp\n1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\n"; }
-void MakeNoRows(const std::string& path) { std::ofstream(path, std::ios::binary) << std::string("h\0\n\0x\0\t\0\n\0", 10); }
+void MakeSparse8GB(const std::string& path) {
+  std::ofstream(path) << "";
+  std::filesystem::resize_file(path, 8ull << 30);
+}
+void MakeHugeHeader(const std::string& path) {
+  std::ofstream(path, std::ios::binary) << testsupport::PngWithHeader(16384, 16384);
+}
+void MakeUtf8Table(const std::string& path) {
+  std::ofstream(path) << "id\thp\n1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16\n";
+}
+void MakeNoRows(const std::string& path) {
+  std::ofstream(path, std::ios::binary) << std::string("h\0\n\0x\0\t\0\n\0", 10);
+}
 void MakeNothing(const std::string&) {}
 
 // Each case replaces data files of a fresh copy of Data2/ and runs the sanitizer build for 30
@@ -146,10 +155,13 @@ TEST(GameRun, WhatStandsInPlaceOfADataFileIsRefusedQuicklyAndNamed) {
       {"table directory", {"monster.txt"}, MakeDirectory, 4, {table + "not a regular file\n"}},
       {"table FIFO", {"monster.txt"}, MakeFifo, 4, {table + "not a regular file\n"}},
       {"table /dev/zero", {"monster.txt"}, MakeZeroLink, 4, {table + "not a regular file\n"}},
-      {"table symlink loop", {"monster.txt"}, MakeLoop, 4, {table + "unreadable (Too many levels of symbolic links)\n"}},
+      {"table symlink loop", {"monster.txt"}, MakeLoop, 4,
+       {table + "unreadable (Too many levels of symbolic links)\n"}},
       {"table unreadable", {"monster.txt"}, MakeUnreadable, 4, {table + "unreadable (Input/output error)\n"}},
-      {"table sparse 8 GB", {"monster.txt"}, MakeSparse8GB, 4, {table + "too large (8589934592 bytes, at most 33554432)\n"}},
-      {"table UTF-8", {"monster.txt"}, MakeUtf8Table, 4, {table + "not UTF-16LE text (TABs and line breaks are single bytes)\n"}},
+      {"table sparse 8 GB", {"monster.txt"}, MakeSparse8GB, 4,
+       {table + "too large (8589934592 bytes, at most 33554432)\n"}},
+      {"table UTF-8", {"monster.txt"}, MakeUtf8Table, 4,
+       {table + "not UTF-16LE text (TABs and line breaks are single bytes)\n"}},
       {"table without rows", {"monster.txt"}, MakeNoRows, 4, {table + "0 monster records found, 8 needed\n"}},
       // Window positions the rectangle arithmetic cannot hold as given.
       {"start at the int limits", {}, MakeNothing, 0, {}, {"-startx:2147483647", "-starty:-2147483648"}},
