@@ -5,6 +5,7 @@
 #include "common/app.h"
 #include "common/app_internal.h"
 #include "common/app_state.h"
+#include "common/appcmdline.h"
 #include "common/appenum.h"
 #include "common/appmisc.h"
 #include "platform/services.h"
@@ -130,8 +131,8 @@ Result AppCreateWindow(const wchar_t* windowTitle, void* /*instance*/, void* /*i
 
   // Instance, icon and menu have no counterpart here: the window system gives the window its
   // frame and the program's icon, and there are no menu bars.
-  if (s.GetOverrideStartX() != -1) x = s.GetOverrideStartX();
-  if (s.GetOverrideStartY() != -1) y = s.GetOverrideStartY();
+  x = CommandLineWindowPosition(s.GetOverrideStartX(), x);
+  y = CommandLineWindowPosition(s.GetOverrideStartY(), y);
   int width = s.GetOverrideWidth() != 0 ? s.GetOverrideWidth() : 640;
   int height = s.GetOverrideHeight() != 0 ? s.GetOverrideHeight() : 480;
 

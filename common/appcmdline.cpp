@@ -179,6 +179,11 @@ uint32_t CommandLineBehaviourFlags(const CommandLineOverrides& o) {
   return 0;
 }
 
+int CommandLineWindowPosition(int startOverride, int requested) {
+  if (startOverride == -1) return requested;
+  return std::clamp(startOverride, -kMaxWindowCoordinate, kMaxWindowCoordinate);
+}
+
 CommandLineResult AppParseCommandLine() {
   plat::ISystem* system = plat::GetServices().system;
   if (system == nullptr) return {};

@@ -52,6 +52,11 @@ uint32_t CommandLineDeviceType(const CommandLineOverrides& o);
 // behaviour flags: 0 no override, else pure hardware (0x50), hardware (0x40) or software (0x20)
 // vertex processing, in that order of precedence.
 uint32_t CommandLineBehaviourFlags(const CommandLineOverrides& o);
+// window position, x or y: `requested` when the override is -1 (none), else the override held
+// within +-kMaxWindowCoordinate. Far beyond any desktop, that bound keeps a position plus the
+// window's size and frame inside int wherever the window's rectangle is worked out.
+constexpr int kMaxWindowCoordinate = 1 << 30;
+int CommandLineWindowPosition(int startOverride, int requested);
 
 // Reads the process command line from the platform, writes the traces to the debugger output and
 // returns the result for AppInit to apply.

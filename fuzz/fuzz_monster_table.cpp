@@ -25,9 +25,10 @@ class BytesSystem : public plat::ISystem {
   bool IsDebuggerPresent() const override { return false; }
   void DebugBreak() override {}
   std::wstring GetCommandLine() const override { return L"fuzz"; }
-  bool ReadWholeFile(const std::wstring&, std::vector<uint8_t>& bytes) const override {
+  plat::FileRead ReadWholeFile(const std::wstring&, uint64_t maxBytes, std::vector<uint8_t>& bytes) const override {
+    if (size > maxBytes) return {plat::FileFault::TooLarge, 0, size};
     bytes.assign(data, data + size);
-    return true;
+    return {};
   }
 };
 
@@ -61,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MonsterTable fromFile;
   if (fromFile.LoadFile(L"Data2/monster.txt") != 1) std::abort();
   Check(fromFile, CountLines(fileText));
+  if (ShortTableLine(L"Data2/monster.txt", fromFile, 8).back() != L'\n') std::abort();
 
   std::wstring text(data, data + size);
   MonsterTable fromText;

@@ -77,8 +77,7 @@ void Scene::Load() {
   // Summons and attacks index the table by the monsters in the hands: a short or missing table
   // (a game started from the wrong folder, say) cannot be played, so stop here rather than later.
   if (!state_.TableCoversHands()) {
-    DebugOutput(std::wstring(kMonsterFile) + L": " + std::to_wstring(state_.monsters.size()) +
-                L" monster records found, " + std::to_wstring(state_.RecordsNeeded()) + L" needed\n");
+    DebugOutput(ShortTableLine(kMonsterFile, state_.monsters, static_cast<size_t>(state_.RecordsNeeded())));
     AppDisplayErrorMessage(APPERR_MEDIANOTFOUND);
     AppShutdown(kMediaNotFoundExitCode);
   }

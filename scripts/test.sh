@@ -7,7 +7,8 @@ bash scripts/install-deps.sh
 bash scripts/build.sh asan
 
 # Real-window tests talk to this X server; -noreset keeps it alive between clients.
-display=":$((90 + RANDOM % 9))"
+# ARENA_TEST_DISPLAY picks its number where several people test on one machine.
+display=${ARENA_TEST_DISPLAY:-":$((90 + RANDOM % 9))"}
 Xvfb "$display" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true' EXIT

@@ -1,12 +1,15 @@
 #include "game/data/monster_table.h"
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <limits>
 #include <stdexcept>
 
 #include <boost/regex.hpp>
 
 #include "platform/services.h"
+#include "platform/system/text.h"
 
 namespace {
 
@@ -51,13 +54,58 @@ std::wstring MonsterFileText(const std::vector<uint8_t>& bytes) {
   return text;
 }
 
+std::wstring NotUtf16LeReason(const std::vector<uint8_t>& bytes) {
+  auto startsWith = [&bytes](std::initializer_list<uint8_t> mark) {
+    return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin());
+  };
+  if (startsWith({0xEF, 0xBB, 0xBF})) return L"UTF-8 byte-order mark";
+  if (startsWith({0xFE, 0xFF})) return L"UTF-16BE byte-order mark";
+  // In UTF-16LE every TAB and LF is a 16-bit unit (a zero high byte follows it); in 8-bit or
+  // big-endian text they are single bytes that seldom pair up that way.
+  size_t breakBytes = 0, breakUnits = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const bool isBreak = bytes[i] == '\t' || bytes[i] == '\n';
+    breakBytes += isBreak;
+    breakUnits += isBreak && i % 2 == 0 && i + 1 < bytes.size() && bytes[i + 1] == 0;
+  }
+  if (breakUnits * 2 < breakBytes) return L"TABs and line breaks are single bytes";
+  return {};
+}
+
 int32_t MonsterTable::LoadFile(const std::wstring& fileName) {
   plat::ISystem* system = plat::GetServices().system;
   if (system == nullptr) return 1;
   std::vector<uint8_t> bytes;
-  if (!system->ReadWholeFile(fileName, bytes)) return 1;
+  report_ = LoadReport{};
+  report_.read = system->ReadWholeFile(fileName, kMaxFileBytes, bytes);
+  if (!report_.read) return 1;
+  report_.notUtf16Le = NotUtf16LeReason(bytes);
   ParseText(MonsterFileText(bytes));
   return 1;
+}
+
+std::wstring ShortTableLine(const std::wstring& fileName, const MonsterTable& table, size_t needed) {
+  const MonsterTable::LoadReport& report = table.LastLoad();
+  std::wstring why;
+  switch (report.read.fault) {
+    case plat::FileFault::Missing: why = L"missing"; break;
+    case plat::FileFault::NotRegular: why = L"not a regular file"; break;
+    case plat::FileFault::Unreadable:
+      why = L"unreadable (" + plat::Utf8ToWide(plat::ErrorText(report.read.error)) + L")";
+      break;
+    case plat::FileFault::TooLarge:
+      why = L"too large (" + std::to_wstring(report.read.size) + L" bytes, at most " +
+            std::to_wstring(MonsterTable::kMaxFileBytes) + L")";
+      break;
+    case plat::FileFault::None:
+      if (!report.notUtf16Le.empty()) {
+        why = L"not UTF-16LE text (" + report.notUtf16Le + L")";
+      } else {
+        why = std::to_wstring(table.size()) + L" monster records found, " + std::to_wstring(needed) + L" needed";
+      }
+      break;
+  }
+  return fileName + L": " + why + L"\n";
 }
 
 void MonsterTable::ParseText(std::wstring text) {

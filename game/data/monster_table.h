@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/file_read.h"
+
 // One row of the table. Field order is the record's layout: the computed average stands between
 // column4 and column5. File columns are numbered from 1.
 struct MonsterRecord {
@@ -32,9 +34,20 @@ struct MonsterRecord {
 
 class MonsterTable {
  public:
+  // Largest file read, 32 MiB: some 200,000 rows where a real table has tens. A larger file is
+  // refused by its size before any of it is read, so a huge (or sparse) file costs nothing.
+  static constexpr uint64_t kMaxFileBytes = uint64_t(32) << 20;
+
+  // How the last LoadFile went, kept so that a table too short to play can say why.
+  struct LoadReport {
+    plat::FileRead read;
+    std::wstring notUtf16Le;  // why the bytes are not UTF-16LE text; empty when they may be
+  };
+
   // Reads the file (UTF-16LE, first line dropped) and appends its rows. Returns 1 in every case;
   // a file that cannot be read adds nothing.
   int32_t LoadFile(const std::wstring& fileName);
+  const LoadReport& LastLoad() const { return report_; }
 
   // Appends one record per line that is exactly sixteen TAB-separated digit fields.
   void ParseText(std::wstring text);
@@ -48,13 +61,26 @@ class MonsterTable {
 
   void push_back(const MonsterRecord& record) { records_.push_back(record); }
   // Empties the table and gives its storage back.
-  void clear() { std::vector<MonsterRecord>().swap(records_); }
+  void clear() {
+    std::vector<MonsterRecord>().swap(records_);
+    report_ = LoadReport{};
+  }
 
  private:
   std::vector<MonsterRecord> records_;
+  LoadReport report_;
 };
 
 // The text of a monster file: bytes taken two at a time as little-endian code units (an odd last
 // byte gets a zero high byte), up to the first zero unit, with everything up to and including the
 // first LF removed (nothing when there is no LF).
 std::wstring MonsterFileText(const std::vector<uint8_t>& bytes);
+
+// Why `bytes` cannot be UTF-16LE text, or empty when they may be: a byte-order mark of another
+// encoding, or line breaks and TABs that stand as single bytes rather than 16-bit units.
+std::wstring NotUtf16LeReason(const std::vector<uint8_t>& bytes);
+
+// The line that tells why the table loaded from `fileName` cannot serve a battle needing `needed`
+// records: the file was missing, not a regular file, unreadable (with the system's reason), too
+// large or not UTF-16LE; otherwise how many records it held against how many are needed.
+std::wstring ShortTableLine(const std::wstring& fileName, const MonsterTable& table, size_t needed);

@@ -492,8 +492,11 @@ class DeviceView : public IDevice {
   Result CreateTextureFromFile(const std::wstring& file, std::unique_ptr<ITexture>& out) override {
     out.reset();
     if (!core_->Alive()) return D3DERR_INVALIDCALL;
+    // A file bigger than this device's textures is refused from its header, before decoding.
+    Caps caps;
+    core_->GetDeviceCaps(caps);
     DecodedImage decoded;
-    const Result r = DecodeImageFile(file, true, decoded);
+    const Result r = DecodeImageFile(file, true, decoded, {caps.MaxTextureWidth, caps.MaxTextureHeight});
     if (Failed(r)) return r;
     auto image = std::make_shared<TextureImage>();
     image->width = decoded.info.Width;

@@ -3,25 +3,36 @@
 
 #include <png.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <deque>
-#include <memory>
 #include <mutex>
 
+#include "platform/system/file_read.h"
 #include "platform/system/text.h"
 
 namespace plat::gfx {
 
-Result DecodeImageBytes(const std::vector<uint8_t>& bytes, bool pixels, DecodedImage& out) {
+namespace {
+
+bool Fits(uint32_t width, uint32_t height, const ImageLimits& limits) {
+  return width <= std::min(limits.maxWidth, kMaxImageSide) && height <= std::min(limits.maxHeight, kMaxImageSide) &&
+         uint64_t{width} * height <= kMaxImagePixels;
+}
+
+}  // namespace
+
+Result DecodeImageBytes(const std::vector<uint8_t>& bytes, bool pixels, DecodedImage& out, const ImageLimits& limits) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  if (bytes.empty() || !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
+  // Reads the signature and the chunks before the first IDAT: the header, no pixel data.
+  if (bytes.empty() || !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) ||
+      image.width == 0 || image.height == 0) {
     png_image_free(&image);
     return D3DXERR_INVALIDDATA;
   }
-  if (image.width == 0 || image.height == 0 || image.width > kMaxImageSide || image.height > kMaxImageSide) {
+  if (!Fits(image.width, image.height, limits)) {
     png_image_free(&image);
-    return D3DXERR_INVALIDDATA;
+    return D3DERR_NOTAVAILABLE;
   }
   const bool alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
   out.info.Width = image.width;
@@ -92,17 +103,17 @@ DecodeCache& Cache() {
 
 }  // namespace
 
-Result DecodeImageFile(const std::wstring& file, bool pixels, DecodedImage& out) {
+Result DecodeImageFile(const std::wstring& file, bool pixels, DecodedImage& out, const ImageLimits& limits) {
   // One sized read: every Scene load decodes all its images again, so this path is hot.
-  std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(WideToUtf8(file).c_str(), "rb"), &std::fclose);
-  if (!in || std::fseek(in.get(), 0, SEEK_END) != 0) return D3DERR_INVALIDCALL;
-  const long size = std::ftell(in.get());
-  if (size < 0 || std::fseek(in.get(), 0, SEEK_SET) != 0) return D3DERR_INVALIDCALL;
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), in.get()) != bytes.size()) return D3DERR_INVALIDCALL;
-  if (!pixels) return DecodeImageBytes(bytes, false, out);
-  if (Cache().Find(file, bytes, out)) return S_OK;
-  const Result r = DecodeImageBytes(bytes, true, out);
+  std::vector<uint8_t> bytes;
+  if (!ReadRegularFile(WideToUtf8(file), kMaxImageFileBytes, bytes)) return D3DERR_INVALIDCALL;
+  if (!pixels) return DecodeImageBytes(bytes, false, out, limits);
+  if (Cache().Find(file, bytes, out)) {
+    if (Fits(out.info.Width, out.info.Height, limits)) return S_OK;
+    out = DecodedImage{};
+    return D3DERR_NOTAVAILABLE;
+  }
+  const Result r = DecodeImageBytes(bytes, true, out, limits);
   if (Succeeded(r)) Cache().Store(file, bytes, out);
   return r;
 }

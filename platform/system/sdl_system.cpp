@@ -1,8 +1,6 @@
 #include "platform/system/sdl_system.h"
 
 #include <SDL.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,21 +31,6 @@ bool EnvSet(const char* name) {
   const char* v = std::getenv(name);
   return v != nullptr && *v != '\0';
 }
-
-// Closes the descriptor when the read is done, whatever path it takes.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -173,33 +156,8 @@ std::wstring SdlSystem::GetCommandLine() const {
   return BuildCommandLine(Args());
 }
 
-bool SdlSystem::ReadWholeFile(const std::wstring& name, std::vector<uint8_t>& bytes) const {
-  if (name.empty()) return false;
-  const std::string path = WideToUtf8(name);
-  if (path.find('\0') != std::string::npos) return false;
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return false;
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-
-  std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
-  size_t done = 0;
-  for (;;) {
-    if (done == data.size()) {
-      // The file may have grown since fstat; keep reading until the end.
-      data.resize(data.size() + 4096);
-    }
-    const ssize_t n = ::read(fd.get(), data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  data.resize(done);
-  bytes = std::move(data);
-  return true;
+FileRead SdlSystem::ReadWholeFile(const std::wstring& name, uint64_t maxBytes, std::vector<uint8_t>& bytes) const {
+  return ReadRegularFile(WideToUtf8(name), maxBytes, bytes);
 }
 
 }  // namespace plat

@@ -18,7 +18,7 @@ class SdlSystem final : public ISystem {
   bool IsDebuggerPresent() const override;
   void DebugBreak() override;
   std::wstring GetCommandLine() const override;
-  bool ReadWholeFile(const std::wstring& name, std::vector<uint8_t>& bytes) const override;
+  FileRead ReadWholeFile(const std::wstring& name, uint64_t maxBytes, std::vector<uint8_t>& bytes) const override;
 };
 
 // One wide command line from argv: arguments are separated by one blank, and an argument that

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/file_read.h"
 #include "platform/system/messages.h"
 
 namespace plat {
@@ -32,8 +33,9 @@ class ISystem {
   // The whole command line as one wide string; arguments containing blanks are quoted.
   virtual std::wstring GetCommandLine() const = 0;
 
-  // Reads an existing file, relative to the working directory. False when it cannot be opened or read.
-  virtual bool ReadWholeFile(const std::wstring& name, std::vector<uint8_t>& bytes) const = 0;
+  // Reads an existing regular file, relative to the working directory, of at most `maxBytes`;
+  // the result says why not when it cannot (see ReadRegularFile).
+  virtual FileRead ReadWholeFile(const std::wstring& name, uint64_t maxBytes, std::vector<uint8_t>& bytes) const = 0;
 };
 
 // Stores the process arguments that GetCommandLine() of the real system rebuilds. Call it from

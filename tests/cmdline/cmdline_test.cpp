@@ -68,6 +68,19 @@ TEST(CommandLine, OptionsValuesAndUnknownWords) {
   EXPECT_FALSE(ParseCommandLine(L"arena").noErrorMsgBoxes);
 }
 
+// The window's position: the caller's without an override, else the override held where the
+// window's rectangle (position plus size and frame) cannot leave int.
+TEST(CommandLine, StartPositionsAreHeldWithinTheWindowCoordinateRange) {
+  const int kBound = kMaxWindowCoordinate;
+  const int cases[][3] = {
+      {-1, plat::kUseDefaultPos, plat::kUseDefaultPos}, {-1, 100, 100}, {0, 100, 0}, {-30, 100, -30},
+      {kBound, 0, kBound}, {kBound + 1, 0, kBound}, {kMax, 0, kBound}, {-kBound, 0, -kBound},
+      {-kBound - 1, 0, -kBound}, {kMin, plat::kUseDefaultPos, -kBound},
+  };
+  for (const auto& [startOverride, requested, position] : cases)
+    EXPECT_EQ(CommandLineWindowPosition(startOverride, requested), position) << startOverride;
+}
+
 TEST(CommandLine, PrecedenceWhereTheOverridesAreApplied) {
   auto parse = [](const wchar_t* line) { return ParseCommandLine(line).overrides; };
   EXPECT_EQ(CommandLineWindowed(parse(L"arena")), -1);

@@ -122,6 +122,25 @@ TEST(MonsterTable, MissingAndUtf8FilesYieldNoRecords) {
   plat::SetServices(plat::Services{});
 }
 
+// The check behind the "not UTF-16LE text" line; the game runs show the other lines.
+TEST(MonsterTable, TextThatIsNotUtf16LeIsToldByItsByteOrderMarkOrItsSingleByteBreaks) {
+  const std::wstring rows = L"h\n" + Row(0) + L"\n" + Row(100) + L"\n";
+  std::string le;
+  for (wchar_t c : rows) le += {char(c), '\0'};
+  const std::string narrow(rows.begin(), rows.end()), bigEndian = '\0' + le;  // the same units, a byte on
+  const std::pair<std::string, std::wstring> cases[] = {
+      {le, L""},
+      {"\xFF\xFE" + le, L""},
+      {"", L""},
+      {narrow, L"TABs and line breaks are single bytes"},
+      {bigEndian, L"TABs and line breaks are single bytes"},
+      {"\xEF\xBB\xBF" + narrow, L"UTF-8 byte-order mark"},
+      {"\xFE\xFF" + bigEndian, L"UTF-16BE byte-order mark"},
+  };
+  for (const auto& [bytes, reason] : cases)
+    EXPECT_EQ(NotUtf16LeReason(std::vector<uint8_t>(bytes.begin(), bytes.end())), reason) << bytes.size();
+}
+
 Image Load(const std::string& file) {
   Image image;
   EXPECT_TRUE(testsupport::ReadPng(testsupport::SourcePath("Data2/" + file), image)) << file;

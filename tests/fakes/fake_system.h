@@ -1,10 +1,8 @@
 #pragma once
 // Process services for tests: a clock the test moves, recorded debugger output and message boxes,
-// a scripted command line, and files read from disk.
+// a scripted command line, and files read from disk as the game reads them.
 #include <cstdint>
 #include <deque>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -64,11 +62,8 @@ class FakeSystem : public plat::ISystem {
   bool IsDebuggerPresent() const override { return debuggerPresent; }
   void DebugBreak() override { ++debugBreaks; }
   std::wstring GetCommandLine() const override { return commandLine; }
-  bool ReadWholeFile(const std::wstring& name, std::vector<uint8_t>& bytes) const override {
-    std::ifstream in(std::string(name.begin(), name.end()), std::ios::binary);  // ASCII names only
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+  plat::FileRead ReadWholeFile(const std::wstring& name, uint64_t maxBytes, std::vector<uint8_t>& bytes) const override {
+    return plat::ReadRegularFile(std::string(name.begin(), name.end()), maxBytes, bytes);  // ASCII names only
   }
 };
 

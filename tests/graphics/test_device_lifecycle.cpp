@@ -138,6 +138,38 @@ TEST_F(GraphicsTest, MissingOrCorruptImagesFailWithoutATexture) {
   EXPECT_EQ(device->LiveObjectCount(), 0u);
 }
 
+// A header asking for more than the device's textures (8192 a side here) or than any image may
+// have is refused as not available from the header alone; decoding it would first take the
+// memory and then fail on the missing pixel data instead.
+TEST_F(GraphicsTest, ImagesLargerThanTheLimitsAreRefusedFromTheirHeader) {
+  MakeDevice(16, 16);
+  const auto dir = TempDir();
+  struct Case {
+    uint32_t width, height;
+    Result device, noDevice;
+  };
+  const Case cases[] = {
+      {16384, 16384, D3DERR_NOTAVAILABLE, D3DERR_NOTAVAILABLE},  // 1 GiB of pixels
+      {8193, 1, D3DERR_NOTAVAILABLE, D3DXERR_INVALIDDATA},        // the device's side, not ours
+      {16385, 1, D3DERR_NOTAVAILABLE, D3DERR_NOTAVAILABLE},
+      {8192, 8193, D3DERR_NOTAVAILABLE, D3DERR_NOTAVAILABLE},     // the pixel count
+      {0x7FFFFFFF, 0x7FFFFFFF, D3DXERR_INVALIDDATA, D3DXERR_INVALIDDATA},  // beyond what PNG allows
+      {64, 64, D3DXERR_INVALIDDATA, D3DXERR_INVALIDDATA},         // within: decoded, and too short
+  };
+  for (const Case& c : cases) {
+    const std::string bytes = testsupport::PngWithHeader(c.width, c.height);
+    const auto path = dir / "header.png";
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::unique_ptr<ITexture> t;
+    EXPECT_EQ(device->CreateTextureFromFile(path.wstring(), t), c.device) << c.width << "x" << c.height;
+    gfx::DecodedImage image;
+    EXPECT_EQ(gfx::DecodeImageBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()), true, image), c.noDevice)
+        << c.width << "x" << c.height;
+    EXPECT_TRUE(image.argb.empty());
+  }
+  EXPECT_EQ(device->LiveObjectCount(), 0u);
+}
+
 // Decoded images are reused while a file's bytes stay the same; a changed or removed file is not.
 TEST(ImageFile, RereadFileWithNewContentGivesTheNewPixels) {
   const std::string path = testsupport::BinaryPath("image_file_test/changing.png");

@@ -114,6 +114,33 @@ TEST(TextureSet, CellsGoRowByRowAndAnImageNarrowerThanACellDrawsNothing) {
   }
 }
 
+// Cell numbers come from the monster table: edges beyond the 32-bit range are held at its ends.
+TEST(TextureSet, CellRectanglesSaturateAtTheInt32Limits) {
+  constexpr int32_t kMax = INT32_MAX, kMin = INT32_MIN;
+  struct Case {
+    int32_t imageWidth, cellWidth, cellHeight, cell;
+    plat::RectI rect;
+  };
+  const Case cases[] = {
+      {128, 128, 32, 5, {0, 160, 128, 192}},
+      {128, 128, 32, 67108863, {0, 2147483616, 128, kMax}},  // the bottom edge is 2^31
+      {128, 128, 32, 67108864, {0, kMax, 128, kMax}},
+      {256, 128, 32, kMax, {128, kMax, 256, kMax}},
+      {256, 128, 32, kMin, {kMin, 0, kMin, 32}},
+      {kMax, kMax, kMax, 1, {0, kMax, kMax, kMax}},
+      {kMax, 1, 1, kMin + 1, {kMin + 1, 0, kMin + 2, 1}},
+  };
+  for (const Case& c : cases) {
+    Sprite sprite;
+    sprite.imageWidth = c.imageWidth;
+    sprite.cellWidth = c.cellWidth;
+    sprite.cellHeight = c.cellHeight;
+    plat::RectI rect;
+    ASSERT_TRUE(sprite.CellRect(c.cell, rect));
+    EXPECT_EQ(rect, c.rect) << c.imageWidth << " " << c.cellWidth << "x" << c.cellHeight << " cell " << c.cell;
+  }
+}
+
 TEST(TextureSet, TintRoundsHalfToEvenAndWrapsWhileTheFontsColourClamps) {
   EXPECT_EQ(ToColour32({0.5f, 0.5f, 0.5f, 0.5f}), 0x80808080u);  // 127.5 to 128
   EXPECT_EQ(ToColour32({-0.2f, 0, 0, 0}), 0x00CD0000u);           // -51 keeps 205

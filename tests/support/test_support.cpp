@@ -32,6 +32,33 @@ bool WritePng(const std::string& path, const Image& in) {
   return png_image_write_to_file(&image, path.c_str(), 0, in.argb.data(), 0, nullptr) != 0;
 }
 
+namespace {
+
+uint32_t Crc32(const std::string& bytes) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+std::string BigEndian(uint32_t v) {
+  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+std::string Chunk(const std::string& type, const std::string& data) {
+  return BigEndian(uint32_t(data.size())) + type + data + BigEndian(Crc32(type + data));
+}
+
+}  // namespace
+
+std::string PngWithHeader(uint32_t width, uint32_t height) {
+  const std::string header = BigEndian(width) + BigEndian(height) + std::string("\x08\x06\x00\x00\x00", 5);
+  const std::string zeros("\x78\x9c\x63\x60\xa0\x0c\x00\x00\x00\x40\x00\x01", 12);  // 64 zero bytes, deflated
+  return std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) + Chunk("IDAT", zeros) + Chunk("IEND", "");
+}
+
 Difference Compare(const Image& a, const Image& b, uint32_t tolerance) {
   Difference d;
   d.sameSize = a.width == b.width && a.height == b.height && a.argb.size() == b.argb.size();

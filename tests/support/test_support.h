@@ -15,6 +15,10 @@ struct Image {
 bool ReadPng(const std::string& path, Image& out);
 bool WritePng(const std::string& path, const Image& image);
 
+// A small, well-formed PNG whose header says width x height: its one IDAT holds 64 bytes of zero
+// rows, far too few for such a size, so only a reader that looks at the header first is quick.
+std::string PngWithHeader(uint32_t width, uint32_t height);
+
 struct Difference {
   bool sameSize = false;
   uint32_t maxChannelDelta = 0;   // largest per-channel difference

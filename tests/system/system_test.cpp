@@ -1,8 +1,10 @@
 // Process services of the real system: command line, files, debug output, boxes, text.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,20 +20,54 @@ TEST(CommandLine, QuotesArgumentsWithBlanksAndKeepsTheRest) {
             L"\"/opt/my games/arena\" -width:800 \"tab\there\" \"\" gr\u00F6\u00DFe");
 }
 
-TEST(Files, ReadsWholeBinaryFilesByWideNameAndFailsWithoutTouchingTheBuffer) {
+TEST(Files, ReadsWholeRegularFilesByWideNameAndSaysWhyNotWithoutTouchingTheBuffer) {
   const auto dir = std::filesystem::temp_directory_path() / ("arena_files_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   const std::wstring name = dir.wstring() + L"/\u00FCber \u30C6.txt";
   const std::string content = std::string("\xFF\xFE" "a\0b\0", 6) + std::string(100000, 'x');
   std::ofstream(plat::WideToUtf8(name), std::ios::binary) << content;
   plat::SdlSystem system;
   std::vector<uint8_t> bytes{1, 2, 3};
-  ASSERT_TRUE(system.ReadWholeFile(name, bytes));
+  ASSERT_TRUE(system.ReadWholeFile(name, content.size(), bytes));
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content);
-  bytes = {7};
-  for (const std::wstring& bad : {dir.wstring() + L"/none.png", dir.wstring(), std::wstring(L"a\0b", 3)})
-    EXPECT_FALSE(system.ReadWholeFile(bad, bytes));
-  EXPECT_EQ(bytes, std::vector<uint8_t>{7});
+  // A file that reports no size (as /proc's do) is read to its end all the same.
+  ASSERT_TRUE(system.ReadWholeFile(L"/proc/self/status", 1 << 20, bytes));
+  EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("TracerPid:"), std::string::npos);
+
+  const std::string d = dir.string();
+  ASSERT_EQ(::mkfifo((d + "/fifo").c_str(), 0644), 0);
+  std::filesystem::create_symlink("/dev/zero", d + "/zero");
+  std::filesystem::create_symlink("loop", d + "/loop");
+  std::filesystem::create_symlink("/proc/self/mem", d + "/mem");  // reading at 0 fails, even for root
+  struct Case {
+    std::wstring name;
+    uint64_t maxBytes;
+    plat::FileFault fault;
+    int error;
+    uint64_t size;
+  };
+  const Case cases[] = {
+      {dir.wstring() + L"/none.png", 100, plat::FileFault::Missing, ENOENT, 0},
+      {name + L"/inside", 100, plat::FileFault::Missing, ENOTDIR, 0},
+      {std::wstring(L"a\0b", 3), 100, plat::FileFault::Missing, ENOENT, 0},
+      {dir.wstring(), 100, plat::FileFault::NotRegular, 0, 0},
+      {dir.wstring() + L"/fifo", 100, plat::FileFault::NotRegular, 0, 0},  // opened without waiting for a writer
+      {dir.wstring() + L"/zero", 100, plat::FileFault::NotRegular, 0, 0},
+      {dir.wstring() + L"/loop", 100, plat::FileFault::Unreadable, ELOOP, 0},
+      {dir.wstring() + L"/mem", 100, plat::FileFault::Unreadable, EIO, 0},
+      {name, content.size() - 1, plat::FileFault::TooLarge, 0, content.size()},
+      {L"/proc/self/status", 10, plat::FileFault::TooLarge, 0, 11},  // found over the limit while reading
+  };
+  for (const Case& c : cases) {
+    bytes = {7};
+    const plat::FileRead r = system.ReadWholeFile(c.name, c.maxBytes, bytes);
+    const std::string shown = plat::WideToUtf8(c.name);
+    EXPECT_EQ(r.fault, c.fault) << shown;
+    EXPECT_EQ(r.error, c.error) << shown << ": " << plat::ErrorText(r.error);
+    EXPECT_EQ(r.size, c.size) << shown;
+    EXPECT_EQ(bytes, std::vector<uint8_t>{7}) << shown;
+  }
   std::filesystem::remove_all(dir);
 }
 

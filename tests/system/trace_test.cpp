@@ -35,7 +35,9 @@ class RecordingSystem : public plat::ISystem {
   bool IsDebuggerPresent() const override { return debuggerPresent; }
   void DebugBreak() override { ++debugBreaks; }
   std::wstring GetCommandLine() const override { return {}; }
-  bool ReadWholeFile(const std::wstring&, std::vector<uint8_t>&) const override { return false; }
+  plat::FileRead ReadWholeFile(const std::wstring&, uint64_t, std::vector<uint8_t>&) const override {
+    return {plat::FileFault::Missing};
+  }
 };
 
 class TraceTest : public ::testing::Test {

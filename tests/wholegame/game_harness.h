@@ -37,8 +37,8 @@ class CapturingSystem : public plat::ISystem {
   bool IsDebuggerPresent() const override { return false; }
   void DebugBreak() override {}
   std::wstring GetCommandLine() const override { return real->GetCommandLine(); }
-  bool ReadWholeFile(const std::wstring& name, std::vector<uint8_t>& bytes) const override {
-    return real->ReadWholeFile(name, bytes);
+  plat::FileRead ReadWholeFile(const std::wstring& name, uint64_t maxBytes, std::vector<uint8_t>& bytes) const override {
+    return real->ReadWholeFile(name, maxBytes, bytes);
   }
 };
 
