@@ -1,7 +1,10 @@
 // Battle frame cost on the reference device: mean and worst of frame move plus render over a
 // scripted battle (summons, attacks until the enemy's monster and then its avatar are beaten),
-// the cost of the reload frame that starts a new battle, and resident memory after the first
-// and after the thousandth battle.
+// and of the whole frame step with the present, the cost of the reload frame that starts a new
+// battle, and resident memory after the first and after the thousandth battle. Without arguments
+// it runs itself at presentation scales 1 and 2 and compares their frame steps; "--scale N" runs
+// one scale.
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -9,6 +12,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
 #include <fstream>
 #include <numeric>
 #include <vector>
@@ -31,6 +37,9 @@ struct Bench {
   bool scripted = true;  // the first battle is played through the mouse; later ones are won at once
   std::vector<double> battleFrames, reloadFrames;  // milliseconds of wall time
   std::vector<double> battleCpu, reloadCpu;        // milliseconds of this thread's processor time
+  std::vector<double> battleSteps;                 // from one frame move to the next: present included
+  Clock::time_point lastStart;
+  bool lastWasBattle = false;
   long residentAfterFirst = 0, residentAfterLast = 0;
   bool done = false;
 };
@@ -64,6 +73,9 @@ void BeforeFrameMove(int frame) {
   b.reloadThisFrame = state.enemyVitals.life <= 0;
   b.cpuStart = ThreadCpuMs();
   b.frameStart = Clock::now();
+  if (b.lastWasBattle) b.battleSteps.push_back(std::chrono::duration<double, std::milli>(b.frameStart - b.lastStart).count());
+  b.lastStart = b.frameStart;
+  b.lastWasBattle = b.scripted && !b.reloadThisFrame;
 }
 
 void AfterRender(int, plat::IDevice*) {
@@ -88,12 +100,16 @@ void AfterRender(int, plat::IDevice*) {
   }
 }
 
+double Mean(const std::vector<double>& ms) {
+  return ms.empty() ? 0.0 : std::accumulate(ms.begin(), ms.end(), 0.0) / static_cast<double>(ms.size());
+}
+
 void Print(const char* what, const std::vector<double>& ms) {
   if (ms.empty()) {
     std::printf("%s: no frames\n", what);
     return;
   }
-  const double mean = std::accumulate(ms.begin(), ms.end(), 0.0) / static_cast<double>(ms.size());
+  const double mean = Mean(ms);
   std::vector<double> sorted = ms;
   std::sort(sorted.begin(), sorted.end());
   const double median = sorted[sorted.size() / 2];
@@ -101,24 +117,58 @@ void Print(const char* what, const std::vector<double>& ms) {
               sorted.back());
 }
 
+// Runs this program at one scale; its output is echoed, and the mean frame step returned (0 when
+// it failed).
+double RunAtScale(int scale) {
+  // Read here: in the shell popen starts, /proc/self is the shell.
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string command = "'" + self + "' --scale " + std::to_string(scale);
+  FILE* child = popen(command.c_str(), "r");
+  if (child == nullptr) return 0;
+  double step = 0;
+  char line[512];
+  while (std::fgets(line, sizeof line, child) != nullptr) {
+    std::fputs(line, stdout);
+    std::sscanf(line, "frame step (move + render + present), scripted battle: %*d frames, mean %lf", &step);
+  }
+  const int status = pclose(child);
+  // The framework's exit code after a run on the reference device is 11.
+  return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 11) ? step : 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc < 3 || std::strcmp(argv[1], "--scale") != 0) {
+    const double one = RunAtScale(1);
+    std::printf("\n");
+    const double two = RunAtScale(2);
+    if (one <= 0 || two <= 0) return 1;
+    std::printf("\nframe step at scale 2: %.2f times scale 1 (target at most 2.5)\n", two / one);
+    return 0;
+  }
+  const std::string scale = argv[2];
   if (chdir(ARENA_SOURCE_DIR) != 0) return 1;  // the game reads Data2/ from here
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   g_game.system.keep = false;
   g_game.beforeFrameMove = BeforeFrameMove;
   g_game.afterRender = AfterRender;
-  if (!harness::Start({"bench_battle", "-constantframetime:0.05", "-noerrormsgboxes", "-forceref"})) {
+  if (!harness::Start({"bench_battle", "-constantframetime:0.05", "-noerrormsgboxes", "-forceref", "-scale:" + scale})) {
     std::fprintf(stderr, "bench_battle: no reference device\n");
     return 1;
   }
+  // The headless display is 1024x768: at scale 2 the framework fits the window into its 512x384
+  // logical pixels. Sized back up, the window takes the game's 640x480, and the back buffer follows.
+  if (plat::IWindowSystem* windows = plat::GetServices().windows) windows->SetClientSize(AppGetHWND(), 640, 480);
   const int exitCode = harness::Run();
   const Bench& b = g_bench;
-  std::printf("reference device, 640x480, constant 0.05 s frames\n");
+  if (const plat::SurfaceDesc* backBuffer = AppGetBackBufferSurfaceDesc())
+    std::printf("back buffer at the end: %ux%u\n", backBuffer->Width, backBuffer->Height);
+  std::printf("reference device, 640x480 at presentation scale %s, constant 0.05 s frames\n", scale.c_str());
   Print("battle frame (move + render), scripted battle", b.battleFrames);
   Print("  the same in processor time", b.battleCpu);
+  Print("frame step (move + render + present), scripted battle", b.battleSteps);
   Print("reload frame (new battle)", b.reloadFrames);
   Print("  the same in processor time", b.reloadCpu);
   std::printf("battles: %d\n", b.battles);

@@ -85,6 +85,12 @@ Result AppInit(bool parseCommandLine, bool handleDefaultHotkeys, bool showMsgBox
 
   if (parseCommandLine) AppApplyCommandLine();
 
+  // Before the graphics system reads the displays: they are measured in logical pixels.
+  if (plat::IWindowSystem* windows = Windows()) {
+    const int scale = s.GetOverrideScale();
+    windows->SetPresentationScale(scale > 0 ? scale : windows->DesktopScale());
+  }
+
   if (!s.GetD3D()) {
     const plat::Services& services = plat::GetServices();
     std::unique_ptr<plat::IGraphicsSystem> d3d;
@@ -120,6 +126,7 @@ void AppApplyCommandLine() {
   s.SetOverrideConstantFrameTime(o.constantFrameTime);
   s.SetOverrideConstantTimePerFrame(o.constantTimePerFrame);
   s.SetOverrideQuitAfterFrame(o.quitAfterFrame);
+  s.SetOverrideScale(o.scale);
   if (o.constantFrameTime) {
     s.SetConstantFrameTime(true);
     s.SetTimePerFrame(o.constantTimePerFrame);

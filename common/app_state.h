@@ -159,6 +159,7 @@ class FrameworkState {
   APP_FIELD(bool, OverrideConstantFrameTime, false)
   APP_FIELD(float, OverrideConstantTimePerFrame, 0.0f)
   APP_FIELD(int, OverrideQuitAfterFrame, 0)
+  APP_FIELD(int, OverrideScale, 0)  // presentation scale 1 to 8; 0: none
 
   // Callbacks.
   APP_FIELD(AppCallbackIsDeviceAcceptable, IsDeviceAcceptableFunc, nullptr)

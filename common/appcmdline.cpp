@@ -147,6 +147,8 @@ CommandLineResult ParseCommandLine(std::wstring_view commandLine) {
       o.constantTimePerFrame = c.TakeValue(value) ? ParseTimePerFrame(value) : kDefaultConstantTimePerFrame;
     } else if (c.TakeName(L"quitafterframe")) {
       if (c.TakeValue(value)) o.quitAfterFrame = NonNegative(ParseInt(value));
+    } else if (c.TakeName(L"scale")) {
+      if (c.TakeValue(value)) o.scale = std::clamp(ParseInt(value), 1, 8);
     } else if (c.TakeName(L"noerrormsgboxes")) {
       r.noErrorMsgBoxes = true;
     } else if (c.TakeName(L"automation")) {

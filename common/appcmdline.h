@@ -23,6 +23,7 @@ struct CommandLineOverrides {
   bool constantFrameTime = false;
   float constantTimePerFrame = 0.0f;
   int quitAfterFrame = 0;  // 0: none
+  int scale = 0;           // presentation scale, 1 to 8; 0: none
   bool operator==(const CommandLineOverrides&) const = default;
 };
 

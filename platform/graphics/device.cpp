@@ -247,13 +247,13 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
     cursorX_ = x;
     cursorY_ = y;
     if (!changed || !backend_ || pp_.Windowed || !cursorShown_) return;
-    int pointerX = 0, pointerY = 0;
+    // Positions are logical desktop coordinates; SDL warps in the window's screen pixels.
+    const int scale = config_.presentScale;
+    int pointerX = 0, pointerY = 0, windowX = 0, windowY = 0;
     SDL_GetGlobalMouseState(&pointerX, &pointerY);
-    if (pointerX == x && pointerY == y) return;
-    // Positions are desktop coordinates; SDL warps in the window's.
-    int windowX = 0, windowY = 0;
+    if (pointerX / scale == x && pointerY / scale == y) return;
     SDL_GetWindowPosition(config_.window, &windowX, &windowY);
-    SDL_WarpMouseInWindow(config_.window, x - windowX, y - windowY);
+    SDL_WarpMouseInWindow(config_.window, (x - windowX / scale) * scale, (y - windowY / scale) * scale);
   }
 
   bool ShowCursor(bool show) {
@@ -597,6 +597,8 @@ Result CompletePresentParameters(const DeviceConfig& config, PresentParameters& 
     if (pp.BackBufferWidth == 0 || pp.BackBufferHeight == 0) {
       int w = 0, h = 0;
       SDL_GetWindowSize(config.window, &w, &h);
+      w /= config.presentScale;
+      h /= config.presentScale;
       if (pp.BackBufferWidth == 0) pp.BackBufferWidth = uint32_t(std::max(w, 1));
       if (pp.BackBufferHeight == 0) pp.BackBufferHeight = uint32_t(std::max(h, 1));
     }

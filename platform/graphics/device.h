@@ -20,6 +20,9 @@ struct DeviceConfig {
   SDL_Window* window = nullptr;
   uint32_t desktopFormat = FMT_X8R8G8B8;
   std::vector<DisplayModeInfo> modes;  // the adapter's display modes, for full-screen checks
+  // The window is this many times the back buffer's size on the screen; positions and sizes the
+  // device is given are logical pixels (the screen's divided by it).
+  int presentScale = 1;
 };
 
 // Checks and completes present parameters for a device with this configuration: a windowed

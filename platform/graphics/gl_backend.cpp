@@ -250,9 +250,10 @@ class GlBackend final : public IRasterBackend {
     if (dw > 0 && dh > 0) {
       glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
       glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-      const bool same = uint32_t(dw) == width_ && uint32_t(dh) == height_;
+      // At a whole scale (the presentation scale; 1 when the sizes agree) pixels stay crisp.
+      const bool whole = WholeScale(int(width_), int(height_), dw, dh) != 0;
       glBlitFramebuffer(0, 0, GLint(width_), GLint(height_), 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
-                        same ? GL_NEAREST : GL_LINEAR);
+                        whole ? GL_NEAREST : GL_LINEAR);
       SDL_GL_SwapWindow(window_);
       glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     }

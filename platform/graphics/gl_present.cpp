@@ -63,8 +63,6 @@ class GlPresenterImpl final : public GlPresenter {
     glGenVertexArrays(1, &vao_);
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     return glGetError() == GL_NO_ERROR;
@@ -83,6 +81,10 @@ class GlPresenterImpl final : public GlPresenter {
     }
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    // At a whole scale (the presentation scale; 1 when the sizes agree) pixels stay crisp.
+    const GLint filter = WholeScale(width, height, dw, dh) != 0 ? GL_NEAREST : GL_LINEAR;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glViewport(0, 0, dw, dh);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);

@@ -93,6 +93,13 @@ class IRasterBackend {
   virtual void SetPresentInterval(uint32_t presentInterval) = 0;
 };
 
+// The whole number k >= 1 with (w, h) * k == (targetW, targetH), or 0 when there is none. A back
+// buffer shown at such a whole scale is enlarged pixel by pixel (nearest), so it stays crisp.
+int WholeScale(int w, int h, int targetW, int targetH);
+// Writes the w x h picture `src` into `dst` enlarged k times (each pixel a k x k block); dst rows
+// are `dstPitchPixels` apart and hold at least w * k pixels.
+void ScaleUp(const uint32_t* src, int w, int h, int k, uint32_t* dst, int dstPitchPixels);
+
 // The CPU rasterizer on `window`; presents through the window surface, or through OpenGL when the
 // window was made with SDL_WINDOW_OPENGL. Null on failure.
 std::unique_ptr<IRasterBackend> CreateReferenceBackend(SDL_Window* window);

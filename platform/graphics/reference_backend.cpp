@@ -418,7 +418,14 @@ class ReferenceBackend final : public IRasterBackend {
     const bool inPlace = Target() != colour_.data();
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (!surface || !wrapper_) return E_FAIL;
-    if (!inPlace && SDL_BlitScaled(wrapper_, nullptr, surface, nullptr) != 0) return E_FAIL;
+    if (!inPlace) {
+      const int scale = WholeScale(w_, h_, surface->w, surface->h);
+      if (scale > 1 && Plain32(surface)) {
+        ScaleUp(colour_.data(), w_, h_, scale, static_cast<uint32_t*>(surface->pixels), surface->pitch / 4);
+      } else if (SDL_BlitScaled(wrapper_, nullptr, surface, nullptr) != 0) {
+        return E_FAIL;
+      }
+    }
     return SDL_UpdateWindowSurface(window_) == 0 ? S_OK : E_FAIL;
   }
 
@@ -437,13 +444,18 @@ class ReferenceBackend final : public IRasterBackend {
   // Present and read-back; when it does not fit, the private buffer is drawn and Present blits it.
   uint32_t* Target() {
     SDL_Surface* s = gl_ ? nullptr : SDL_GetWindowSurface(window_);
-    const bool fits = s && s->w == w_ && s->h == h_ && s->pitch == w_ * 4 && !SDL_MUSTLOCK(s) &&
-                      (s->format->format == SDL_PIXELFORMAT_RGB888 || s->format->format == SDL_PIXELFORMAT_ARGB8888);
+    const bool fits = s && s->w == w_ && s->h == h_ && s->pitch == w_ * 4 && Plain32(s);
     uint32_t* wanted = fits ? static_cast<uint32_t*>(s->pixels) : colour_.data();
     // Coming from the private buffer, its picture moves along; an earlier surface may be gone.
     if (wanted != target_ && target_ == colour_.data()) std::copy(colour_.begin(), colour_.end(), wanted);
     target_ = wanted;
     return target_;
+  }
+
+  // 0xAARRGGBB words (alpha ignored on the screen), written directly.
+  static bool Plain32(const SDL_Surface* s) {
+    return !SDL_MUSTLOCK(s) && s->pitch % 4 == 0 &&
+           (s->format->format == SDL_PIXELFORMAT_RGB888 || s->format->format == SDL_PIXELFORMAT_ARGB8888);
   }
 
   static bool Sane(const Quad& q) {

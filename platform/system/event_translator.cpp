@@ -139,7 +139,7 @@ void EventTranslator::Translate(const SDL_Event& e, const IWindowFacts& facts, u
       // The desktop asks the window for its cursor before each uncaptured move.
       if (buttons_ == 0) out.push_back(CursorQuery(f.window, WM_MOUSEMOVE));
       out.push_back({f.window, WM_MOUSEMOVE, WithModifierBits(buttons_, facts),
-                     MakeLParam(e.motion.x, e.motion.y)});
+                     MakeLParam(Logical(e.motion.x), Logical(e.motion.y))});
       break;
     }
 
@@ -165,7 +165,7 @@ void EventTranslator::Translate(const SDL_Event& e, const IWindowFacts& facts, u
           break;
       }
       if (down) out.push_back(CursorQuery(f.window, message));
-      out.push_back({f.window, message, wp, MakeLParam(e.button.x, e.button.y)});
+      out.push_back({f.window, message, wp, MakeLParam(Logical(e.button.x), Logical(e.button.y))});
       break;
     }
 
@@ -180,7 +180,7 @@ void EventTranslator::Translate(const SDL_Event& e, const IWindowFacts& facts, u
       const WPARAM wp = WithModifierBits(buttons_, facts) |
                         (static_cast<WPARAM>(static_cast<uint16_t>(static_cast<int16_t>(delta))) << 16);
       out.push_back({f.window, WM_MOUSEWHEEL, wp,
-                     MakeLParam(f.clientX + e.wheel.mouseX, f.clientY + e.wheel.mouseY)});
+                     MakeLParam(f.clientX + Logical(e.wheel.mouseX), f.clientY + Logical(e.wheel.mouseY))});
       break;
     }
 
@@ -198,14 +198,14 @@ void EventTranslator::TranslateWindowEvent(const SDL_WindowEvent& e, const Windo
       break;
     case SDL_WINDOWEVENT_MOVED:
       SizeOrMove(w, nowMs, out);
-      out.push_back({w, WM_MOVE, 0, MakeLParam(e.data1, e.data2)});
+      out.push_back({w, WM_MOVE, 0, MakeLParam(Logical(e.data1), Logical(e.data2))});
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       // An iconified window keeps its size; a second "minimized" would pause twice.
       if (f.minimized) break;
       SizeOrMove(w, nowMs, out);
       out.push_back({w, WM_SIZE, f.maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
-                     MakeLParam(e.data1, e.data2)});
+                     MakeLParam(Logical(e.data1), Logical(e.data2))});
       break;
     case SDL_WINDOWEVENT_MINIMIZED:
       StartOwnRun(w, nowMs);
@@ -267,6 +267,8 @@ void EventTranslator::Poll(uint64_t nowMs, std::vector<Msg>& out) {
 }
 
 void EventTranslator::ForgetWindow(WindowHandle w) { runs_.erase(w); }
+
+int EventTranslator::Logical(int screen) const { return ToLogical(screen, scale_); }
 
 bool EventTranslator::InDrag(WindowHandle w) const {
   auto it = runs_.find(w);

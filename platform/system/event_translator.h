@@ -13,12 +13,18 @@
 
 namespace plat {
 
+// Screen pixels to logical ones at a presentation scale, rounding down: also below 0, where a
+// window that holds the pointer reports it past its left or top edge.
+inline int ToLogical(int screen, int scale) {
+  return screen >= 0 ? screen / scale : -((-(screen + 1)) / scale) - 1;
+}
+
 // Virtual-key code for an SDL key; 0 when the key has none.
 uint32_t VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
 
 struct WindowFacts {
   WindowHandle window = nullptr;  // null: not one of ours, the event is dropped
-  int clientX = 0, clientY = 0;   // client origin, desktop coordinates
+  int clientX = 0, clientY = 0;   // client origin, desktop coordinates (logical, as the size)
   int clientWidth = 0, clientHeight = 0;
   bool minimized = false, maximized = false;
 };
@@ -51,6 +57,10 @@ class EventTranslator {
   void NoteOwnChange(WindowHandle w, uint64_t nowMs);
   void ForgetWindow(WindowHandle w);
 
+  // Presentation scale: event positions and sizes are screen pixels, messages carry logical
+  // ones (the screen's divided by the scale).
+  void SetScale(int scale) { scale_ = scale < 1 ? 1 : scale; }
+
   bool InDrag(WindowHandle w) const;
   uint32_t ButtonBits() const { return buttons_; }
 
@@ -66,7 +76,10 @@ class EventTranslator {
   void StartOwnRun(WindowHandle w, uint64_t nowMs);
   uint32_t WithModifierBits(uint32_t mk, const IWindowFacts& facts) const;
 
+  int Logical(int screen) const;
+
   uint32_t buttons_ = 0;  // MK_* mouse bits currently held
+  int scale_ = 1;
   std::map<WindowHandle, Run> runs_;
 };
 

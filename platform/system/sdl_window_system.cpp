@@ -1,8 +1,12 @@
 #include "platform/system/sdl_window_system.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
@@ -34,15 +38,28 @@ struct Borders {
   int top = 0, left = 0, bottom = 0, right = 0;
 };
 
-Borders FrameBorders(SDL_Window* sw) {
+int Down(int v, int scale) { return ToLogical(v, scale); }
+int Up(int v, int scale) { return -ToLogical(-v, scale); }
+// Logical pixels to screen ones, held where any later sum stays inside int.
+int Real(int v, int scale) {
+  constexpr int64_t kLimit = int64_t{1} << 30;
+  return static_cast<int>(std::clamp(int64_t{v} * scale, -kLimit, kLimit));
+}
+
+// The frame around the client area in logical pixels: a frame that covers part of a logical
+// pixel counts it whole.
+Borders FrameBorders(SDL_Window* sw, int scale) {
   Borders b;
   if (sw == nullptr || (SDL_GetWindowFlags(sw) & SDL_WINDOW_BORDERLESS) != 0) return b;
   // Unknown (no window manager, or not mapped yet) counts as no frame.
   if (SDL_GetWindowBordersSize(sw, &b.top, &b.left, &b.bottom, &b.right) != 0) return Borders{};
-  return b;
+  return Borders{Up(b.top, scale), Up(b.left, scale), Up(b.bottom, scale), Up(b.right, scale)};
 }
 
-Rect ToRect(const SDL_Rect& r) { return Rect{r.x, r.y, r.x + r.w, r.y + r.h}; }
+// A rectangle of the screen in logical pixels.
+Rect ToRect(const SDL_Rect& r, int scale) {
+  return Rect{Down(r.x, scale), Down(r.y, scale), Down(r.x + r.w, scale), Down(r.y + r.h, scale)};
+}
 
 uint64_t EventTime(const SDL_Event& e, uint64_t now) {
   // Event stamps are the low 32 bits of the same millisecond clock.
@@ -67,8 +84,13 @@ class SdlWindowSystem::Facts final : public IWindowFacts {
     WindowFacts f;
     if (sw == nullptr) return f;
     f.window = ToWindowHandle(sw);
+    const int scale = owner_.scale_;
     SDL_GetWindowPosition(sw, &f.clientX, &f.clientY);
     SDL_GetWindowSize(sw, &f.clientWidth, &f.clientHeight);
+    f.clientX = Down(f.clientX, scale);
+    f.clientY = Down(f.clientY, scale);
+    f.clientWidth /= scale;
+    f.clientHeight /= scale;
     const uint32_t flags = SDL_GetWindowFlags(sw);
     f.minimized = (flags & SDL_WINDOW_MINIMIZED) != 0;
     f.maximized = (flags & SDL_WINDOW_MAXIMIZED) != 0;
@@ -96,16 +118,32 @@ SDL_Window* SdlWindowSystem::Find(WindowHandle w) const {
   return windows_.count(sw) != 0 ? sw : nullptr;
 }
 
+void SdlWindowSystem::SetPresentationScale(int scale) {
+  scale_ = std::clamp(scale, 1, 8);
+  translator_.SetScale(scale_);
+}
+
+int ScaleFromGdkScale(const char* value) {
+  if (value == nullptr) return 1;
+  const std::string_view text(value);
+  int scale = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), scale);
+  if (ec != std::errc() || end != text.data() + text.size() || scale < 2 || scale > 8) return 1;
+  return scale;
+}
+
+int SdlWindowSystem::DesktopScale() const { return ScaleFromGdkScale(std::getenv("GDK_SCALE")); }
+
 void SdlWindowSystem::NoteOwnChange(WindowHandle w) { translator_.NoteOwnChange(w, SDL_GetTicks64()); }
 
 WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, int y, int clientWidth,
                                               int clientHeight, WindowProc proc) {
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return nullptr;
   const std::string utf8 = WideToUtf8(title);
-  const int px = x == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
-  const int py = y == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
-  const int cw = std::max(1, clientWidth);
-  const int ch = std::max(1, clientHeight);
+  const int px = x == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : Real(x, scale_);
+  const int py = y == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : Real(y, scale_);
+  const int cw = std::max(1, Real(clientWidth, scale_));
+  const int ch = std::max(1, Real(clientHeight, scale_));
   uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
   // The graphics devices draw with GL where a real display offers it.
   if (DriverHasGl()) flags |= SDL_WINDOW_OPENGL;
@@ -122,8 +160,9 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
   MinMaxInfo limits;
   SendMessage(w, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
   if (IsWindow(w) && limits.minTrackWidth > 0 && limits.minTrackHeight > 0) {
-    SDL_SetWindowMinimumSize(sw, limits.minTrackWidth, limits.minTrackHeight);
+    SDL_SetWindowMinimumSize(sw, Real(limits.minTrackWidth, scale_), Real(limits.minTrackHeight, scale_));
   }
+  if (scale_ > 1) X11SetSizeStep(sw, scale_);
   return w;
 }
 
@@ -150,7 +189,7 @@ Rect SdlWindowSystem::GetClientRect(WindowHandle w) const {
   if (sw == nullptr) return {};
   int width = 0, height = 0;
   SDL_GetWindowSize(sw, &width, &height);
-  return Rect{0, 0, width, height};
+  return Rect{0, 0, width / scale_, height / scale_};
 }
 
 Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
@@ -159,30 +198,32 @@ Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
   int x = 0, y = 0, width = 0, height = 0;
   SDL_GetWindowPosition(sw, &x, &y);
   SDL_GetWindowSize(sw, &width, &height);
-  const Borders b = FrameBorders(sw);
-  return Rect{x - b.left, y - b.top, x + width + b.right, y + height + b.bottom};
+  x = Down(x, scale_);
+  y = Down(y, scale_);
+  const Borders b = FrameBorders(sw, scale_);
+  return Rect{x - b.left, y - b.top, x + width / scale_ + b.right, y + height / scale_ + b.bottom};
 }
 
 Rect SdlWindowSystem::AdjustWindowRect(WindowHandle w, const Rect& client) const {
-  const Borders b = FrameBorders(Find(w));
+  const Borders b = FrameBorders(Find(w), scale_);
   return Rect{client.left - b.left, client.top - b.top, client.right + b.right, client.bottom + b.bottom};
 }
 
 void SdlWindowSystem::SetWindowRect(WindowHandle w, const Rect& outer) {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return;
-  const Borders b = FrameBorders(sw);
+  const Borders b = FrameBorders(sw, scale_);
   NoteOwnChange(w);
-  SDL_SetWindowPosition(sw, outer.left + b.left, outer.top + b.top);
-  SDL_SetWindowSize(sw, std::max(1, outer.Width() - b.left - b.right),
-                    std::max(1, outer.Height() - b.top - b.bottom));
+  SDL_SetWindowPosition(sw, Real(outer.left + b.left, scale_), Real(outer.top + b.top, scale_));
+  SDL_SetWindowSize(sw, std::max(1, Real(outer.Width() - b.left - b.right, scale_)),
+                    std::max(1, Real(outer.Height() - b.top - b.bottom, scale_)));
 }
 
 void SdlWindowSystem::SetClientSize(WindowHandle w, int width, int height) {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return;
   NoteOwnChange(w);
-  SDL_SetWindowSize(sw, std::max(1, width), std::max(1, height));
+  SDL_SetWindowSize(sw, std::max(1, Real(width, scale_)), std::max(1, Real(height, scale_)));
 }
 
 void SdlWindowSystem::ShowWindow(WindowHandle w, ShowCommand cmd) {
@@ -259,8 +300,8 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
   SDL_DisplayMode want{};
   if (SDL_GetDesktopDisplayMode(display, &want) != 0) return false;
   if (mode != nullptr) {
-    want.w = static_cast<int>(mode->width);
-    want.h = static_cast<int>(mode->height);
+    want.w = Real(static_cast<int>(std::min<uint32_t>(mode->width, INT32_MAX)), scale_);
+    want.h = Real(static_cast<int>(std::min<uint32_t>(mode->height, INT32_MAX)), scale_);
     want.refresh_rate = static_cast<int>(mode->refreshRate);
     want.format = mode->bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
   }
@@ -281,7 +322,7 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
   return true;
 }
 
-std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes) {
+std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes, int scale) {
   std::vector<DisplayModeInfo> out;
   for (const SDL_DisplayMode& m : modes) {
     const int bits = SDL_BITSPERPIXEL(m.format);
@@ -289,9 +330,9 @@ std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& mo
     if (bits == 24 || bits == 32) info.bitsPerPixel = 32;
     else if (bits == 15 || bits == 16) info.bitsPerPixel = 16;
     else continue;
-    if (m.w <= 0 || m.h <= 0) continue;
-    info.width = static_cast<uint32_t>(m.w);
-    info.height = static_cast<uint32_t>(m.h);
+    if (m.w < scale || m.h < scale) continue;
+    info.width = static_cast<uint32_t>(m.w / scale);
+    info.height = static_cast<uint32_t>(m.h / scale);
     info.refreshRate = static_cast<uint32_t>(std::max(0, m.refresh_rate));
     if (std::find(out.begin(), out.end(), info) == out.end()) out.push_back(info);
   }
@@ -305,11 +346,11 @@ std::vector<DisplayInfo> SdlWindowSystem::GetDisplays() const {
     DisplayInfo d;
     if (const char* name = SDL_GetDisplayName(i)) d.name = name;
     SDL_Rect r{};
-    if (SDL_GetDisplayBounds(i, &r) == 0) d.bounds = ToRect(r);
-    d.workArea = SDL_GetDisplayUsableBounds(i, &r) == 0 ? ToRect(r) : d.bounds;
+    if (SDL_GetDisplayBounds(i, &r) == 0) d.bounds = ToRect(r, scale_);
+    d.workArea = SDL_GetDisplayUsableBounds(i, &r) == 0 ? ToRect(r, scale_) : d.bounds;
     SDL_DisplayMode desktop{};
     if (SDL_GetDesktopDisplayMode(i, &desktop) == 0) {
-      const auto converted = ModesFromSdl({desktop});
+      const auto converted = ModesFromSdl({desktop}, scale_);
       if (!converted.empty()) d.desktopMode = converted.front();
     }
     std::vector<SDL_DisplayMode> sdlModes;
@@ -318,7 +359,7 @@ std::vector<DisplayInfo> SdlWindowSystem::GetDisplays() const {
       SDL_DisplayMode mode{};
       if (SDL_GetDisplayMode(i, m, &mode) == 0) sdlModes.push_back(mode);
     }
-    d.modes = ModesFromSdl(sdlModes);
+    d.modes = ModesFromSdl(sdlModes, scale_);
     if (d.modes.empty() && d.desktopMode.width != 0) d.modes.push_back(d.desktopMode);
     displays.push_back(std::move(d));
   }
@@ -414,7 +455,10 @@ void SdlWindowSystem::ShowSystemCursor(bool show) {
 void SdlWindowSystem::GetCursorPos(int& x, int& y) const {
   x = 0;
   y = 0;
-  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_GetGlobalMouseState(&x, &y);
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+  SDL_GetGlobalMouseState(&x, &y);
+  x = Down(x, scale_);
+  y = Down(y, scale_);
 }
 
 CursorImage CursorFromMasks(const uint32_t* maskRows, const uint32_t* imageRows, int width, int height,

@@ -20,6 +20,10 @@ class SdlWindowSystem final : public IWindowSystem {
   SdlWindowSystem(const SdlWindowSystem&) = delete;
   SdlWindowSystem& operator=(const SdlWindowSystem&) = delete;
 
+  void SetPresentationScale(int scale) override;
+  int PresentationScale() const override { return scale_; }
+  int DesktopScale() const override;
+
   WindowHandle CreateAppWindow(const std::wstring& title, int x, int y, int clientWidth,
                                int clientHeight, WindowProc proc) override;
   void DestroyAppWindow(WindowHandle w) override;
@@ -74,6 +78,7 @@ class SdlWindowSystem final : public IWindowSystem {
   std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window on an X display
   std::map<SDL_Window*, WindowRecord> windows_;
   std::deque<Msg> queue_;
+  int scale_ = 1;
   bool quitPosted_ = false;
   int quitCode_ = 0;
   EventTranslator translator_;
@@ -85,7 +90,10 @@ CursorImage CursorFromMasks(const uint32_t* maskRows, const uint32_t* imageRows,
                             int hotX, int hotY);
 
 // Display modes as the framework counts them: 8-bit-per-channel modes as 32, 5/6-bit ones as 16,
-// others dropped, duplicates removed, order kept.
-std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes);
+// others dropped, sizes divided by the presentation scale, duplicates removed, order kept.
+std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes, int scale = 1);
+
+// A presentation scale from the value of GDK_SCALE: a whole number 2 to 8, else 1.
+int ScaleFromGdkScale(const char* value);
 
 }  // namespace plat

@@ -44,6 +44,15 @@ class IWindowSystem {
  public:
   virtual ~IWindowSystem() = default;
 
+  // Presentation scale S (1 to 8): every window is S times larger on the screen than its client
+  // rectangle says, and shows its device's back buffer enlarged S times. Everything this interface
+  // takes and gives (positions, sizes, displays, modes, pointer positions in messages) is in
+  // logical pixels, the screen's divided by S. Set before the first window is made.
+  virtual void SetPresentationScale(int scale) = 0;
+  virtual int PresentationScale() const = 0;
+  // The scale the desktop asks programs for (GDK_SCALE when it holds a whole number 2 to 8), else 1.
+  virtual int DesktopScale() const = 0;
+
   // Window. Created hidden, with a frame ("overlapped") and the given client size.
   // x or y of kUseDefaultPos lets the system choose. Returns null on failure.
   virtual WindowHandle CreateAppWindow(const std::wstring& title, int x, int y, int clientWidth,

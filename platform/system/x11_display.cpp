@@ -3,6 +3,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -127,6 +128,21 @@ void X11PlaceWindow(SDL_Window* window, const SDL_Rect& rect) {
   if (x.display == nullptr || rect.w <= 0 || rect.h <= 0) return;
   XMoveResizeWindow(x.display, x.window, rect.x, rect.y, static_cast<unsigned>(rect.w), static_cast<unsigned>(rect.h));
   XRaiseWindow(x.display, x.window);
+  XFlush(x.display);
+}
+
+void X11SetSizeStep(SDL_Window* window, int step) {
+  const X11Window x = FromSdl(window);
+  if (x.display == nullptr || step < 1) return;
+  XSizeHints* hints = XAllocSizeHints();
+  if (hints == nullptr) return;
+  long supplied = 0;
+  XGetWMNormalHints(x.display, x.window, hints, &supplied);  // SDL's own hints stay as they are
+  hints->flags |= PResizeInc | PBaseSize;
+  hints->width_inc = hints->height_inc = step;
+  hints->base_width = hints->base_height = 0;
+  XSetWMNormalHints(x.display, x.window, hints);
+  XFree(hints);
   XFlush(x.display);
 }
 

@@ -42,4 +42,8 @@ bool X11HasWindowManager(SDL_Window* window);
 // the display's geometry already), and raises it. For full screen with no window manager to do it.
 void X11PlaceWindow(SDL_Window* window, const SDL_Rect& rect);
 
+// Asks the window manager to size the window by the user in steps of `step` pixels from 0, so
+// that a window shown at a whole presentation scale keeps a whole number of logical pixels.
+void X11SetSizeStep(SDL_Window* window, int step);
+
 }  // namespace plat

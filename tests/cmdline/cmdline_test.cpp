@@ -57,6 +57,12 @@ TEST(CommandLine, OptionsValuesAndUnknownWords) {
        {.windowed = true, .width = 800},
        {L"Unrecognized flag: foo", L"Unrecognized flag: bar:1", L"Unrecognized flag: X"}},
       {L"arena --windowed", {}, {L"Unrecognized flag: -windowed"}},
+      // The presentation scale: a decimal value held within 1 to 8.
+      {L"arena -Scale:3", {.scale = 3}},
+      {L"arena -scale:0 /scale", {.scale = 1}},
+      {L"arena -scale:-2", {.scale = 1}},
+      {L"arena -scale:99999999999999999999", {.scale = 8}},
+      {L"arena -scale:2.9", {.scale = 2}},
   };
   for (const Case& c : cases) {
     CommandLineResult r = ParseCommandLine(c.line);

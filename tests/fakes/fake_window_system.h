@@ -28,6 +28,7 @@ class FakeWindowSystem : public plat::IWindowSystem {
       {"FAKE-1", {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {1920, 1080, 60, 32}, {{640, 480, 60, 32}}}};
   std::deque<plat::Msg> queue;
   std::vector<uint32_t> defaulted;  // messages that reached default handling
+  int scale = 1, desktopScale = 1;  // the presentation scale set, and the desktop's
 
   FakeWindow* Window(plat::WindowHandle w) const {
     auto it = windows_.find(w);
@@ -134,6 +135,9 @@ class FakeWindowSystem : public plat::IWindowSystem {
     return true;
   }
   std::vector<plat::DisplayInfo> GetDisplays() const override { return displays; }
+  void SetPresentationScale(int s) override { scale = s; }
+  int PresentationScale() const override { return scale; }
+  int DesktopScale() const override { return desktopScale; }
   int GetWindowDisplay(plat::WindowHandle) const override { return 0; }
 
   bool PeekMessage(plat::Msg& out) override {

@@ -12,6 +12,16 @@ TEST_F(FrameworkTest, StartUpCreatesAShownWindowAndDeviceInOrder) {
   EXPECT_TRUE(AppIsWindowed());
 }
 
+// The presentation scale is set before the first window: the command line's, else the desktop's.
+TEST_F(FrameworkTest, PresentationScaleComesFromTheCommandLineElseTheDesktop) {
+  platform.windows.desktopScale = 3;
+  ASSERT_EQ(StartUp(), S_OK);
+  EXPECT_EQ(platform.windows.scale, 3);
+  platform.system.commandLine = L"arena -scale:1";
+  AppInit(true, true, true, true);  // parses again
+  EXPECT_EQ(platform.windows.scale, 1);
+}
+
 TEST_F(FrameworkTest, DraggingTheFrameResetsOnceAtTheEnd) {
   ASSERT_EQ(StartUp(), S_OK);
   size_t mark = rec.events.size();

@@ -102,6 +102,29 @@ TEST_F(ReferenceDevice, TintBlendDepthAndAlphaZeroGiveTheExpectedPixels) {
   EXPECT_EQ(wire.At(30, 20), kShownBackground);  // inside: not filled
 }
 
+// At presentation scale 3 the back buffer is logical: the window's size divided by 3, shown with
+// every pixel a 3 x 3 block.
+TEST_F(ReferenceDevice, PresentsEnlargedAtTheScale) {
+  windows.scale = 3;
+  system = CreateGraphicsSystem(windows);
+  MakeWindow(96 * 3, 48 * 3);
+  PresentParameters pp = Windowed(0, 0);
+  ASSERT_EQ(system->CreateDevice(0, DEVTYPE_REF, ToWindowHandle(window), CREATE_SOFTWARE_VERTEXPROCESSING, pp, device),
+            S_OK);
+  EXPECT_EQ(pp.BackBufferWidth, 96u);
+  EXPECT_EQ(pp.BackBufferHeight, 48u);
+  const testsupport::Image picture = Render(*device, SceneNamed("graphics_copy_and_mirror"));
+  ASSERT_EQ(device->Present(), S_OK);
+  const SDL_Surface* screen = SDL_GetWindowSurface(window);
+  ASSERT_NE(screen, nullptr);
+  ASSERT_EQ(screen->w, 96 * 3);
+  for (int y = 0; y < screen->h; ++y)
+    for (int x = 0; x < screen->w; ++x) {
+      const uint32_t shown = static_cast<const uint32_t*>(screen->pixels)[y * screen->pitch / 4 + x];
+      ASSERT_EQ(shown & 0xFFFFFF, picture.At(x / 3, y / 3) & 0xFFFFFF) << x << "," << y;
+    }
+}
+
 // Present intervals as swap intervals: two to four never fall back to presenting at once.
 TEST(PresentInterval, MapsToTheSwapIntervalsTheDriverTakes) {
   constexpr uint32_t kUpToFour = 0b11111, kZeroOne = 0b11, kOneThree = 0b1010, kNone = 0;

@@ -174,4 +174,18 @@ TEST_F(Translation, OurOwnSizeChangesAreNotADragButKeepAnOpenDragsClosingMessage
   EXPECT_EQ(Str(Poll(20050 + EventTranslator::kOwnChangeGraceMs)), Str({{W, WM_EXITSIZEMOVE, 0, 0}}));
 }
 
+// At presentation scale 2 every position and size in a message is the screen's halved, rounding
+// down, also left of the window.
+TEST_F(Translation, ScaleHalvesPositionsAndSizes) {
+  translator.SetScale(2);
+  facts.windows[0].clientX = 150;  // the facts are logical already
+  facts.windows[0].clientY = 100;
+  EXPECT_EQ(Run(Motion(241, 83, 0)).at(1).lParam, MakeLParam(120, 41));
+  EXPECT_EQ(Run(Button(true, SDL_BUTTON_LEFT, -1, -4)).at(1).lParam, MakeLParam(-1, -2));
+  EXPECT_EQ(Run(Wheel(1, false)).at(0).lParam, MakeLParam(155, 110));
+  const std::vector<Msg> sized = Run(Window(SDL_WINDOWEVENT_SIZE_CHANGED, 1400, 1001), 1000);
+  EXPECT_EQ(sized.back().lParam, MakeLParam(700, 500));
+  EXPECT_EQ(Run(Window(SDL_WINDOWEVENT_MOVED, 31, -3), 1010).back().lParam, MakeLParam(15, -2));
+}
+
 }  // namespace

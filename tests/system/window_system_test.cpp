@@ -113,6 +113,41 @@ TEST(DisplayModes, DepthsAreFoldedAndDuplicatesDropped) {
   const std::vector<DisplayModeInfo> expected = {
       {1024, 768, 60, 32}, {800, 600, 60, 16}, {640, 480, 0, 32}, {320, 240, 75, 16}};
   EXPECT_EQ(modes, expected);
+  // At presentation scale 2 the modes are logical: the screen's halved.
+  EXPECT_EQ(ModesFromSdl({{SDL_PIXELFORMAT_RGB888, 1281, 1024, 60, nullptr}}, 2),
+            (std::vector<DisplayModeInfo>{{640, 512, 60, 32}}));
+}
+
+TEST(DesktopScale, OnlyAWholeNumberTwoToEightCounts) {
+  const std::pair<const char*, int> cases[] = {{nullptr, 1}, {"", 1},  {"2", 2},   {"8", 8},  {"1", 1},
+                                               {"9", 1},     {"2.0", 1}, {" 2", 1}, {"2x", 1}, {"-3", 1}};
+  for (const auto& [value, scale] : cases) EXPECT_EQ(ScaleFromGdkScale(value), scale) << (value ? value : "unset");
+}
+
+// At scale 2 the window is twice its client rectangle on the screen; everything the framework sees
+// is logical.
+TEST(RealWindowsScaled, TheWindowIsScaleTimesItsClientArea) {
+  ASSERT_TRUE(InstallRealServices()) << SDL_GetError();
+  IWindowSystem* ws = GetServices().windows;
+  const Rect screen = ws->GetDisplays().at(0).bounds;
+  ws->SetPresentationScale(2);
+  EXPECT_EQ(ws->GetDisplays().at(0).bounds, (Rect{0, 0, screen.right / 2, screen.bottom / 2}));
+  const WindowHandle w = ws->CreateAppWindow(L"scaled", 10, 20, 320, 240, RecordingProc);
+  ASSERT_NE(w, nullptr);
+  int width = 0, height = 0, x = 0, y = 0;
+  SDL_GetWindowSize(reinterpret_cast<SDL_Window*>(w), &width, &height);
+  SDL_GetWindowPosition(reinterpret_cast<SDL_Window*>(w), &x, &y);
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 480);
+  EXPECT_EQ(x, 20);
+  EXPECT_EQ(y, 40);
+  EXPECT_EQ(ws->GetClientRect(w), (Rect{0, 0, 320, 240}));
+  EXPECT_EQ(ws->GetWindowRect(w), (Rect{10, 20, 330, 260}));  // no frame under the headless driver
+  ws->SetClientSize(w, 300, 200);
+  SDL_GetWindowSize(reinterpret_cast<SDL_Window*>(w), &width, &height);
+  EXPECT_EQ(width, 600);
+  EXPECT_EQ(height, 400);
+  ShutdownRealServices();
 }
 
 }  // namespace

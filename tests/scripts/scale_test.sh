@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The presentation scale on a real X server: at -scale:2 the window is twice the game's size and
+# shows the same picture with every pixel doubled, on both devices; clicks land where they are
+# seen; full screen and back, and a resize by the user, keep the scale; GDK_SCALE sets it when
+# the command line does not.
+set -euo pipefail
+build=$1
+source=$2
+. "$(dirname "$0")/lib.sh"
+
+own_display 2048x1536
+xdotool mousemove 0 0  # the pointer stays off the window: nothing is hovered
+
+geometry() { xwininfo -id "$wid" | sed -n 's/.*\(Width\|Height\): *//p' | paste -sd x; }
+
+# The same still frame (no time passes at all) at scale 1 and 2. Halved with nearest sampling,
+# the larger must be the smaller; only the statistics line, whose frame rate differs from run to
+# run, is left out.
+for device in REF HAL; do
+  args=(-constantframetime:0)
+  [ "$device" = REF ] && args+=(-forceref)
+  for scale in 1 2; do
+    start "${args[@]}" -scale:$scale
+    window
+    frames_after "$device 640x480"
+    [ "$(geometry)" = "$((640 * scale))x$((480 * scale))" ] || fail "at scale $scale the window is $(geometry)"
+    shoot
+    [ "$scale" = 2 ] && convert "$tmp/shot.png" -sample 50% "$tmp/shot.png"
+    convert "$tmp/shot.png" -fill black -draw 'rectangle 0,0 639,17' "$tmp/$device-$scale.png"
+    key Escape
+    finish 30
+  done
+  fuzz=0; [ "$device" = HAL ] && fuzz=1.2%  # the golden tolerance: 3 of 255 a channel
+  differ=$(compare -metric AE -fuzz "$fuzz" "$tmp/$device-1.png" "$tmp/$device-2.png" null: 2>&1 || true)
+  [ "$differ" = 0 ] || fail "$device at scale 2, halved, differs from scale 1 in $differ pixels"
+done
+
+# Playing at scale 2: the click at (120, 40) on the screen is the game's (60, 20), the avatar
+# menu's Summon row, and opens the summon panel.
+start -scale:2 -constantframetime:0.02
+window
+frames_after "HAL 640x480"
+deadline=$((SECONDS + 60))
+until { shoot && drawn 20 120 100 96; }; do
+  [ "$SECONDS" -lt "$deadline" ] || fail "the avatar's menu never opened"
+  sleep 0.3
+done
+drawn 300 40 60 28 && fail "the summon panel is open before the click"
+click 120 40
+sleep 0.7
+shoot
+drawn 300 40 60 28 || fail "the click at (120, 40) did not open the summon panel"
+
+# Full screen and back keep the scale: the logical mode is the screen's halved.
+mark
+key alt+Return
+frames_after "HAL 1024x768"
+shoot root
+drawn $((564 * 2)) $((310 * 2)) 100 120 || fail "in full screen at scale 2 the player's avatar is not where it belongs"
+mark
+key alt+Return
+frames_after "HAL 640x480"
+[ "$(geometry)" = 1280x960 ] || fail "back from full screen the window is $(geometry)"
+
+# The user makes the window 1400x1000: the game's back buffer is 700x500.
+mark
+xdotool windowsize "$wid" 1400 1000
+frames_after "HAL 700x500"
+key Escape
+finish 30
+[ "$status" -eq 0 ] || fail "Escape at scale 2 exited with $status"
+
+# The desktop's scale, unless the command line says otherwise.
+export GDK_SCALE=3
+for option in "" -scale:1; do
+  start ${option:+"$option"}
+  window
+  frames_after "HAL 640x480"
+  want=1920x1440; [ -n "$option" ] && want=640x480
+  [ "$(geometry)" = "$want" ] || fail "with GDK_SCALE=3 ${option:-and no option} the window is $(geometry), not $want"
+  key Escape
+  finish 30
+done
+unset GDK_SCALE
+echo "scale test passed"
