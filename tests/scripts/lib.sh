@@ -41,14 +41,18 @@ own_display() {
 
 # Starts openbox on DISPLAY and waits until it manages the screen; its pid is in `wm`.
 window_manager() {
-  openbox >/dev/null 2>&1 &
-  wm=$!
-  pids+=("$wm")
-  for _ in $(seq 100); do
-    [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
-    sleep 0.1
+  local attempt
+  for attempt in 1 2; do
+    openbox >"$tmp/wm.log" 2>&1 &
+    wm=$!
+    pids+=("$wm")
+    for _ in $(seq 200); do
+      [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
+      kill -0 "$wm" 2>/dev/null || break  # it gave up: one more try
+      sleep 0.1
+    done
   done
-  fail "openbox did not start"
+  fail "openbox did not start: $(tail -n 5 "$tmp/wm.log")"
 }
 
 # Starts the game from the source folder (it reads Data2/ there) with its device events on;
