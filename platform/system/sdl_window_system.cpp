@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <string>
 
+#include "platform/graphics/image_file.h"
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
 
@@ -25,6 +28,25 @@ constexpr uint32_t kArrowImage[32] = {
     0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000,
 };
 
+// The program's icon: the desktop entry's art at 64 pixels, built in, so that it shows wherever
+// the game is started from.
+constexpr uint8_t kIconPng[] = {
+#include "window_icon.inc"
+};
+
+// How long a window manager that offers to tell a new window's frame may take to answer.
+constexpr int kFrameExtentsWaitMs = 500;
+
+void SetProgramIcon(SDL_Window* sw) {
+  gfx::DecodedImage icon;
+  if (Failed(gfx::DecodeImageBytes({std::begin(kIconPng), std::end(kIconPng)}, true, icon))) return;
+  const int width = static_cast<int>(icon.info.Width), height = static_cast<int>(icon.info.Height);
+  const std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> surface(
+      SDL_CreateRGBSurfaceWithFormatFrom(icon.argb.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888),
+      SDL_FreeSurface);
+  if (surface) SDL_SetWindowIcon(sw, surface.get());
+}
+
 bool DriverHasGl() {
   const char* driver = SDL_GetCurrentVideoDriver();
   return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
@@ -34,10 +56,17 @@ struct Borders {
   int top = 0, left = 0, bottom = 0, right = 0;
 };
 
+bool Hidden(SDL_Window* sw) { return (SDL_GetWindowFlags(sw) & SDL_WINDOW_SHOWN) == 0; }
+
 Borders FrameBorders(SDL_Window* sw) {
   Borders b;
   if (sw == nullptr || (SDL_GetWindowFlags(sw) & SDL_WINDOW_BORDERLESS) != 0) return b;
-  // Unknown (no window manager, or not mapped yet) counts as no frame.
+  // SDL learns the frame only from the events of a mapped window; before that, the window
+  // manager's answer to the request made at creation tells it.
+  if (Hidden(sw)) {
+    if (const auto frame = X11FrameExtents(sw)) return Borders{frame->top, frame->left, frame->bottom, frame->right};
+  }
+  // Unknown (no window manager) counts as no frame.
   if (SDL_GetWindowBordersSize(sw, &b.top, &b.left, &b.bottom, &b.right) != 0) return Borders{};
   return b;
 }
@@ -115,6 +144,9 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
   }
   if (sw == nullptr) return nullptr;
   if (!displayWatch_) displayWatch_ = std::make_unique<DisplayWatch>(sw);
+  SetProgramIcon(sw);
+  // The frame is needed to place the window before it is shown; managers tell it on request.
+  X11RequestFrameExtents(sw, kFrameExtentsWaitMs);
   windows_[sw] = WindowRecord{proc, false};
   const WindowHandle w = ToWindowHandle(sw);
   NoteOwnChange(w);
@@ -157,9 +189,11 @@ Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return {};
   int x = 0, y = 0, width = 0, height = 0;
-  SDL_GetWindowPosition(sw, &x, &y);
   SDL_GetWindowSize(sw, &width, &height);
   const Borders b = FrameBorders(sw);
+  // Until it is mapped, the X window stands where the manager will put the frame's corner.
+  if (Hidden(sw) && X11WindowPosition(sw, x, y)) return Rect{x, y, x + b.left + width + b.right, y + b.top + height + b.bottom};
+  SDL_GetWindowPosition(sw, &x, &y);
   return Rect{x - b.left, y - b.top, x + width + b.right, y + height + b.bottom};
 }
 
@@ -172,10 +206,13 @@ void SdlWindowSystem::SetWindowRect(WindowHandle w, const Rect& outer) {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return;
   const Borders b = FrameBorders(sw);
+  const int width = std::max(1, outer.Width() - b.left - b.right);
+  const int height = std::max(1, outer.Height() - b.top - b.bottom);
   NoteOwnChange(w);
-  SDL_SetWindowPosition(sw, outer.left + b.left, outer.top + b.top);
-  SDL_SetWindowSize(sw, std::max(1, outer.Width() - b.left - b.right),
-                    std::max(1, outer.Height() - b.top - b.bottom));
+  // SDL would take a move of an unmapped window for the client's and offset it by a frame it
+  // does not know yet; the X window itself goes where the frame's corner is to be.
+  if (!Hidden(sw) || !X11MoveWindow(sw, outer.left, outer.top)) SDL_SetWindowPosition(sw, outer.left + b.left, outer.top + b.top);
+  SDL_SetWindowSize(sw, width, height);
 }
 
 void SdlWindowSystem::SetClientSize(WindowHandle w, int width, int height) {
