@@ -139,7 +139,7 @@ TEST_F(FrameworkTest, ResetCallbackFailingOnRecoveryUndoesAndShutsDown) {
   Frames(1);
   EXPECT_EQ(rec.Since(mark), (Events{"lost", "reset", "lost", "destroyed"}));
   ASSERT_EQ(platform.system.shown.size(), 1u);
-  EXPECT_EQ(platform.system.shown[0].text, L"Failed resetting Direct3D device objects.");
+  EXPECT_EQ(platform.system.shown[0].text.rfind(L"Failed resetting the game's fonts and textures", 0), 0u);
   EXPECT_EQ(AppGetD3DDevice(), nullptr);
   EXPECT_EQ(Window(), nullptr);
 }
