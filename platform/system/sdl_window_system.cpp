@@ -192,8 +192,12 @@ Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
   SDL_GetWindowSize(sw, &width, &height);
   const Borders b = FrameBorders(sw);
   // Until it is mapped, the X window stands where the manager will put the frame's corner.
-  if (Hidden(sw) && X11WindowPosition(sw, x, y)) return Rect{x, y, x + b.left + width + b.right, y + b.top + height + b.bottom};
-  SDL_GetWindowPosition(sw, &x, &y);
+  if (Hidden(sw) && X11WindowPosition(sw, x, y)) {
+    x += b.left;
+    y += b.top;
+  } else {
+    SDL_GetWindowPosition(sw, &x, &y);
+  }
   return Rect{x - b.left, y - b.top, x + width + b.right, y + height + b.bottom};
 }
 
@@ -211,7 +215,8 @@ void SdlWindowSystem::SetWindowRect(WindowHandle w, const Rect& outer) {
   NoteOwnChange(w);
   // SDL would take a move of an unmapped window for the client's and offset it by a frame it
   // does not know yet; the X window itself goes where the frame's corner is to be.
-  if (!Hidden(sw) || !X11MoveWindow(sw, outer.left, outer.top)) SDL_SetWindowPosition(sw, outer.left + b.left, outer.top + b.top);
+  if (!Hidden(sw) || !X11MoveWindow(sw, outer.left, outer.top))
+    SDL_SetWindowPosition(sw, outer.left + b.left, outer.top + b.top);
   SDL_SetWindowSize(sw, width, height);
 }
 

@@ -43,7 +43,8 @@ TEST_F(FrameworkTest, EachFrameworkErrorHasItsExitCodeAndATextToActOn) {
     }
     ASSERT_EQ(platform.system.shown.size(), 1u);
     const std::wstring& text = platform.system.shown[0].text;
-    for (const std::wstring& words : c.says) EXPECT_NE(text.find(words), std::wstring::npos) << c.exitCode << ": " << words;
+    for (const std::wstring& words : c.says)
+      EXPECT_NE(text.find(words), std::wstring::npos) << c.exitCode << ": " << words;
     for (const wchar_t* name : foreign) EXPECT_EQ(text.find(name), std::wstring::npos) << c.exitCode << ": " << name;
     EXPECT_EQ(text.back(), L'.') << c.exitCode << ": cut short";
     EXPECT_EQ(platform.system.shown[0].caption, L"DirectX Application") << "no window title yet";

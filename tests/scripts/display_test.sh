@@ -33,7 +33,10 @@ work_area() {
 }
 # The window's icon property as 0xAARRGGBB words after its width and height, and the same of the
 # desktop entry's 64-pixel icon.
-icon_words() { printf '%08x\n' $(xprop -id "$wid" -notype -f _NET_WM_ICON 32c _NET_WM_ICON | sed 's/^[^=]*= //; s/,/ /g'); }
+icon_words() {
+  # shellcheck disable=SC2046  # one word for each number
+  printf '%08x\n' $(xprop -id "$wid" -notype -f _NET_WM_ICON 32c _NET_WM_ICON | sed 's/^[^=]*= //; s/,/ /g')
+}
 entry_icon_words() {
   printf '%08x\n%08x\n' 64 64
   convert "$source/packaging/icons/hicolor/64x64/apps/xvela.png" -depth 8 txt:- |
