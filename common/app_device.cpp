@@ -101,8 +101,9 @@ bool FitWindowToBackBuffer(FrameworkState& s, const DeviceSettings& settings, bo
   int outerWidth = std::min(grown.Width(), workArea.Width());
   int outerHeight = std::min(grown.Height(), workArea.Height());
   plat::Rect target{0, 0, outerWidth, outerHeight};
-  if (!Inside(grown, workArea)) {
-    // A framed window's grown rectangle starts left of and above the origin, so it is centred.
+  // A framed window's grown rectangle starts left of and above the origin, so it is centred. The
+  // window has an ordinary frame even where no window manager draws one (the frame is then empty).
+  if (windows->IsBordered(window) || !Inside(grown, workArea)) {
     target.left = workArea.left + (workArea.Width() - outerWidth) / 2;
     target.top = workArea.top + (workArea.Height() - outerHeight) / 2;
     target.right = target.left + outerWidth;

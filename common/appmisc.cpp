@@ -134,31 +134,47 @@ Result AppStringCopy(wchar_t* dest, size_t count, const wchar_t* src) {
 // ---------------------------------------------------------------------------------------------
 // Errors
 
+namespace {
+// What helps when the graphics device fails: the driver behind OpenGL, or the device that needs none.
+constexpr const wchar_t* kDeviceAdvice =
+    L"Install or update the graphics driver (OpenGL), or start the game with -forceref to use the reference "
+    L"device, which draws without it.";
+}  // namespace
+
 AppErrorInfo AppGetErrorInfo(Result hr) {
   switch (static_cast<uint32_t>(hr)) {
     case static_cast<uint32_t>(APPERR_NODIRECT3D):
-      return {2,
-              L"Could not initialize Direct3D. You may want to check that the latest version of "
-              L"DirectX is correctly installed on your system.  Also make sure that this program "
-              L"was compiled with header files that match the installed DirectX DLLs."};
+      return {2, L"Could not start the graphics system: there is no display to open the game's window on.",
+              L"Start the game from a desktop session, and check that the graphics driver is installed."};
     case static_cast<uint32_t>(APPERR_NOCOMPATIBLEDEVICES):
-      return {3, L"Could not find any compatible Direct3D devices."};
+      return {3,
+              L"Could not find a graphics device for the game: neither the OpenGL device nor the reference device "
+              L"offers the display, mode and options asked for.",
+              L"Check the options -adapter, -forcehal, -fullscreen, -width, -height and those for vertex "
+              L"processing. Install or update the graphics driver (OpenGL), or start the game with -forceref to "
+              L"use the reference device."};
     case static_cast<uint32_t>(APPERR_MEDIANOTFOUND):
-      return {4, L"Could not find required media. Ensure that the DirectX SDK is correctly installed."};
+      return {4, L"Could not find the game's data: the monster table Data2/monster.txt is missing or too short.",
+              L"The game reads Data2/ in the directory it starts from: start it through its launcher, xvela, or "
+              L"from its data directory, the one that holds Data2/."};
     case static_cast<uint32_t>(APPERR_NONZEROREFCOUNT):
-      return {5, L"The D3D device has a non-zero reference count, meaning some objects were not released."};
+      return {5,
+              L"The graphics device still had objects in use when it was released: some of the game's textures, "
+              L"fonts or sprites were not released.",
+              L"This is a fault in the game; please report it."};
     case static_cast<uint32_t>(APPERR_CREATINGDEVICE):
-      return {6, L"Failed creating the Direct3D device."};
+      return {6, L"Failed creating the graphics device.", kDeviceAdvice};
     case static_cast<uint32_t>(APPERR_RESETTINGDEVICE):
-      return {7, L"Failed resetting the Direct3D device."};
+      return {7, L"Failed resetting the graphics device.", kDeviceAdvice};
     case static_cast<uint32_t>(APPERR_CREATINGDEVICEOBJECTS):
-      return {8, L"Failed creating Direct3D device objects."};
+      return {8, L"Failed creating the game's fonts and textures on the graphics device.", kDeviceAdvice};
     case static_cast<uint32_t>(APPERR_RESETTINGDEVICEOBJECTS):
-      return {9, L"Failed resetting Direct3D device objects."};
+      return {9, L"Failed resetting the game's fonts and textures on the graphics device.", kDeviceAdvice};
     case static_cast<uint32_t>(APPERR_INCORRECTVERSION):
-      return {10, L"Incorrect version of Direct3D and/or D3DX."};
+      return {10, L"The graphics libraries installed are not of the version this build of the game needs.",
+              L"Install the game again from its package, or build it again against the libraries installed."};
     default:
-      return {1, nullptr};
+      return {1, nullptr, nullptr};
   }
 }
 
@@ -168,7 +184,7 @@ Result AppDisplayErrorMessage(Result hr) {
   s.SetExitCode(info.exitCode);
   if (info.text && s.GetShowMsgBoxOnError()) {
     wchar_t text[512];
-    AppStringCopy(text, 512, info.text);
+    AppStringPrintf(text, 512, L"%ls %ls", info.text, info.advice);
     const wchar_t* title = s.WindowTitle();
     std::wstring caption = title[0] != L'\0' ? title : L"DirectX Application";
     if (plat::ISystem* sys = System())

@@ -43,10 +43,12 @@ void AppResetGlobalTimer();
 Result AppStringPrintf(wchar_t* dest, size_t count, const wchar_t* format, ...);
 Result AppStringCopy(wchar_t* dest, size_t count, const wchar_t* src);
 
-// The message-box text and process exit code AppDisplayErrorMessage uses for `hr`;
-// text is null for codes that show no box (exit code 1).
+// The process exit code AppDisplayErrorMessage sets for `hr` and the text of its box: what went
+// wrong, then what the user can do about it. Both texts are null for codes that show no box
+// (exit code 1).
 struct AppErrorInfo {
   int exitCode = 1;
   const wchar_t* text = nullptr;
+  const wchar_t* advice = nullptr;
 };
 AppErrorInfo AppGetErrorInfo(Result hr);

@@ -15,6 +15,10 @@ namespace plat {
 
 namespace {
 
+// The desktop entry org.xvela.xvela.desktop names this class as its StartupWMClass.
+constexpr const char* kWindowClass = "xvela";
+constexpr const char* kDesktopId = "org.xvela.xvela";
+
 struct RealServices {
   std::unique_ptr<SdlSystem> system;
   std::unique_ptr<SdlWindowSystem> windows;
@@ -44,6 +48,11 @@ bool StartSdl(std::string& why) {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // The click that activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // The window's class (X11) and application id (Wayland) are the names the desktop entry gives,
+  // whatever the program file is called: docks group the window with its launcher by them. SDL
+  // reads them from these variables when its video starts, and has no hint for them.
+  ::setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 1);
+  ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", kDesktopId, 1);
   const bool chosen = EnvSet("SDL_VIDEODRIVER");
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");

@@ -1,5 +1,5 @@
 #pragma once
-// Internal to platform/graphics: PNG files decoded into 0xAARRGGBB pixels.
+// Internal to platform/: PNG files decoded into 0xAARRGGBB pixels.
 #include <cstdint>
 #include <string>
 #include <vector>

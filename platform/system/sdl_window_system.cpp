@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/graphics/image_file.h"
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
 
@@ -29,6 +32,25 @@ constexpr uint32_t kArrowImage[32] = {
     0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000,
 };
 
+// The program's icon: the desktop entry's art at 64 pixels, built in, so that it shows wherever
+// the game is started from.
+constexpr uint8_t kIconPng[] = {
+#include "window_icon.inc"
+};
+
+// How long a window manager that offers to tell a new window's frame may take to answer.
+constexpr int kFrameExtentsWaitMs = 500;
+
+void SetProgramIcon(SDL_Window* sw) {
+  gfx::DecodedImage icon;
+  if (Failed(gfx::DecodeImageBytes({std::begin(kIconPng), std::end(kIconPng)}, true, icon))) return;
+  const int width = static_cast<int>(icon.info.Width), height = static_cast<int>(icon.info.Height);
+  const std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> surface(
+      SDL_CreateRGBSurfaceWithFormatFrom(icon.argb.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888),
+      SDL_FreeSurface);
+  if (surface) SDL_SetWindowIcon(sw, surface.get());
+}
+
 bool DriverHasGl() {
   const char* driver = SDL_GetCurrentVideoDriver();
   return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
@@ -46,13 +68,25 @@ int Real(int v, int scale) {
   return static_cast<int>(std::clamp(int64_t{v} * scale, -kLimit, kLimit));
 }
 
-// The frame around the client area in logical pixels: a frame that covers part of a logical
-// pixel counts it whole.
-Borders FrameBorders(SDL_Window* sw, int scale) {
+bool Hidden(SDL_Window* sw) { return (SDL_GetWindowFlags(sw) & SDL_WINDOW_SHOWN) == 0; }
+
+// The frame around the client area in screen pixels.
+Borders ScreenFrame(SDL_Window* sw) {
   Borders b;
   if (sw == nullptr || (SDL_GetWindowFlags(sw) & SDL_WINDOW_BORDERLESS) != 0) return b;
-  // Unknown (no window manager, or not mapped yet) counts as no frame.
+  // SDL learns the frame only from the events of a mapped window; before that, the window
+  // manager's answer to the request made at creation tells it.
+  if (Hidden(sw)) {
+    if (const auto frame = X11FrameExtents(sw)) return Borders{frame->top, frame->left, frame->bottom, frame->right};
+  }
+  // Unknown (no window manager) counts as no frame.
   if (SDL_GetWindowBordersSize(sw, &b.top, &b.left, &b.bottom, &b.right) != 0) return Borders{};
+  return b;
+}
+
+// The same in logical pixels: a frame that covers part of a logical pixel counts it whole.
+Borders FrameBorders(SDL_Window* sw, int scale) {
+  const Borders b = ScreenFrame(sw);
   return Borders{Up(b.top, scale), Up(b.left, scale), Up(b.bottom, scale), Up(b.right, scale)};
 }
 
@@ -153,6 +187,9 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
   }
   if (sw == nullptr) return nullptr;
   if (!displayWatch_) displayWatch_ = std::make_unique<DisplayWatch>(sw);
+  SetProgramIcon(sw);
+  // The frame is needed to place the window before it is shown; managers tell it on request.
+  X11RequestFrameExtents(sw, kFrameExtentsWaitMs);
   windows_[sw] = WindowRecord{proc, false};
   const WindowHandle w = ToWindowHandle(sw);
   NoteOwnChange(w);
@@ -196,8 +233,15 @@ Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return {};
   int x = 0, y = 0, width = 0, height = 0;
-  SDL_GetWindowPosition(sw, &x, &y);
   SDL_GetWindowSize(sw, &width, &height);
+  // Until it is mapped, the X window stands where the manager will put the frame's corner.
+  const Borders frame = ScreenFrame(sw);
+  if (Hidden(sw) && X11WindowPosition(sw, x, y)) {
+    x += frame.left;
+    y += frame.top;
+  } else {
+    SDL_GetWindowPosition(sw, &x, &y);
+  }
   x = Down(x, scale_);
   y = Down(y, scale_);
   const Borders b = FrameBorders(sw, scale_);
@@ -213,10 +257,14 @@ void SdlWindowSystem::SetWindowRect(WindowHandle w, const Rect& outer) {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return;
   const Borders b = FrameBorders(sw, scale_);
+  const int width = std::max(1, Real(outer.Width() - b.left - b.right, scale_));
+  const int height = std::max(1, Real(outer.Height() - b.top - b.bottom, scale_));
   NoteOwnChange(w);
-  SDL_SetWindowPosition(sw, Real(outer.left + b.left, scale_), Real(outer.top + b.top, scale_));
-  SDL_SetWindowSize(sw, std::max(1, Real(outer.Width() - b.left - b.right, scale_)),
-                    std::max(1, Real(outer.Height() - b.top - b.bottom, scale_)));
+  // SDL would take a move of an unmapped window for the client's and offset it by a frame it
+  // does not know yet; the X window itself goes where the frame's corner is to be.
+  if (!Hidden(sw) || !X11MoveWindow(sw, Real(outer.left, scale_), Real(outer.top, scale_)))
+    SDL_SetWindowPosition(sw, Real(outer.left + b.left, scale_), Real(outer.top + b.top, scale_));
+  SDL_SetWindowSize(sw, width, height);
 }
 
 void SdlWindowSystem::SetClientSize(WindowHandle w, int width, int height) {

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace plat {
 
@@ -46,6 +47,39 @@ X11Window FromSdl(SDL_Window* window) {
 }
 
 int OnDisplayLost(Display* display) { EndForLostDisplay(display != nullptr ? DisplayString(display) : nullptr); }
+
+// A property of 32-bit items (Xlib hands them over as longs), at most `most` of them; empty when
+// the window has none of that type.
+std::vector<unsigned long> ReadItems(Display* display, Window on, Atom property, Atom type, long most) {
+  std::vector<unsigned long> items;
+  if (property == None) return items;
+  Atom actual = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, on, property, 0, most, False, type, &actual, &format, &count, &remaining,
+                         &data) == Success &&
+      actual == type && format == 32 && data != nullptr) {
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    items.assign(values, values + count);
+  }
+  if (data != nullptr) XFree(data);
+  return items;
+}
+
+std::optional<FrameExtents> PublishedExtents(const X11Window& x) {
+  const Atom atom = XInternAtom(x.display, "_NET_FRAME_EXTENTS", True);
+  const std::vector<unsigned long> v = ReadItems(x.display, x.window, atom, XA_CARDINAL, 4);
+  if (v.size() != 4) return std::nullopt;
+  return FrameExtents{static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])};
+}
+
+bool PositionOf(const X11Window& x, int& left, int& top) {
+  XWindowAttributes attributes{};
+  Window child = 0;
+  return XGetWindowAttributes(x.display, x.window, &attributes) != 0 &&
+         XTranslateCoordinates(x.display, x.window, attributes.root, 0, 0, &left, &top, &child) != 0;
+}
 
 }  // namespace
 
@@ -101,18 +135,8 @@ bool X11HasWindowManager(SDL_Window* window) {
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(x.display, x.window, &attributes) == 0) return false;
   auto checkWindowOf = [&](Window on) -> Window {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    Window found = 0;
-    if (XGetWindowProperty(x.display, on, check, 0, 1, False, XA_WINDOW, &type, &format, &count, &remaining,
-                           &data) == Success &&
-        type == XA_WINDOW && format == 32 && count == 1 && data != nullptr) {
-      found = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
-    }
-    if (data != nullptr) XFree(data);
-    return found;
+    const std::vector<unsigned long> found = ReadItems(x.display, on, check, XA_WINDOW, 1);
+    return found.size() == 1 ? static_cast<Window>(found[0]) : 0;
   };
   const Window wm = checkWindowOf(attributes.root);
   // A manager that died leaves the root's property behind; its check window is then gone.
@@ -121,6 +145,55 @@ bool X11HasWindowManager(SDL_Window* window) {
   XSync(x.display, False);
   XSetErrorHandler(previous);
   return alive;
+}
+
+std::optional<FrameExtents> X11FrameExtents(SDL_Window* window) {
+  const X11Window x = FromSdl(window);
+  if (x.display == nullptr) return std::nullopt;
+  return PublishedExtents(x);
+}
+
+std::optional<FrameExtents> X11RequestFrameExtents(SDL_Window* window, int timeoutMs) {
+  const X11Window x = FromSdl(window);
+  if (x.display == nullptr || !X11HasWindowManager(window)) return std::nullopt;
+  if (auto known = PublishedExtents(x)) return known;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(x.display, x.window, &attributes) == 0) return std::nullopt;
+  const Atom request = XInternAtom(x.display, "_NET_REQUEST_FRAME_EXTENTS", False);
+  const std::vector<unsigned long> supported =
+      ReadItems(x.display, attributes.root, XInternAtom(x.display, "_NET_SUPPORTED", True), XA_ATOM, 4096);
+  if (std::find(supported.begin(), supported.end(), request) == supported.end()) return std::nullopt;
+
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = x.window;
+  e.xclient.message_type = request;
+  e.xclient.format = 32;
+  XSendEvent(x.display, attributes.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+  // Each look at the property is a round trip, so the manager's answer shows as soon as it is made.
+  const uint64_t end = SDL_GetTicks64() + static_cast<uint64_t>(std::max(0, timeoutMs));
+  for (;;) {
+    if (auto answer = PublishedExtents(x)) return answer;
+    if (SDL_GetTicks64() >= end) return std::nullopt;
+    SDL_Delay(2);
+  }
+}
+
+bool X11WindowPosition(SDL_Window* window, int& x, int& y) {
+  const X11Window w = FromSdl(window);
+  return w.display != nullptr && PositionOf(w, x, y);
+}
+
+bool X11MoveWindow(SDL_Window* window, int x, int y) {
+  const X11Window w = FromSdl(window);
+  if (w.display == nullptr) return false;
+  XMoveWindow(w.display, w.window, x, y);
+  // A window manager takes the move as a request and carries it out in its own time; wait a
+  // little for it, so that the next look at the window sees it.
+  const uint64_t end = SDL_GetTicks64() + 200;
+  int atX = 0, atY = 0;
+  while (PositionOf(w, atX, atY) && (atX != x || atY != y) && SDL_GetTicks64() < end) SDL_Delay(2);
+  return true;
 }
 
 void X11PlaceWindow(SDL_Window* window, const SDL_Rect& rect) {

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <memory>
+#include <optional>
 
 namespace plat {
 
@@ -37,6 +38,27 @@ class DisplayWatch {
 // Whether a window manager announces itself on the window's screen (_NET_SUPPORTING_WM_CHECK).
 // False for windows that are not on X11.
 bool X11HasWindowManager(SDL_Window* window);
+
+// The widths of the frame a window manager draws around a window.
+struct FrameExtents {
+  int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+// The frame the window manager has published for the window (_NET_FRAME_EXTENTS); none without a
+// manager, or before it has said.
+std::optional<FrameExtents> X11FrameExtents(SDL_Window* window);
+
+// For a window not mapped yet: asks the window manager which frame it will give the window
+// (_NET_REQUEST_FRAME_EXTENTS) and waits at most `timeoutMs` for the answer. None without a
+// manager, with one that does not offer the request, or when it did not answer in time.
+std::optional<FrameExtents> X11RequestFrameExtents(SDL_Window* window, int timeoutMs);
+
+// Where the X window itself stands on the root window. Before it is mapped this is where the
+// window manager will put the top-left corner of its frame: SDL asks for the position as the
+// user's own, with the default north-west gravity. False when the window is not on X11.
+bool X11WindowPosition(SDL_Window* window, int& x, int& y);
+// Moves the X window itself; for a window not mapped yet, that is where its frame will go.
+bool X11MoveWindow(SDL_Window* window, int x, int y);
 
 // Moves and sizes the X window itself, bypassing SDL's bookkeeping (which, in full screen, holds
 // the display's geometry already), and raises it. For full screen with no window manager to do it.

@@ -26,6 +26,9 @@ class FakeWindowSystem : public plat::IWindowSystem {
   // One 1920x1080 display with a 40-pixel panel at the bottom; new windows go to (60, 40).
   std::vector<plat::DisplayInfo> displays{
       {"FAKE-1", {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {1920, 1080, 60, 32}, {{640, 480, 60, 32}}}};
+  // A bordered window's frame thickness as (left, top, right, bottom); empty where no window
+  // manager draws one.
+  plat::Rect frame{4, 28, 4, 4};
   std::deque<plat::Msg> queue;
   std::vector<uint32_t> defaulted;  // messages that reached default handling
   int scale = 1, desktopScale = 1;  // the presentation scale set, and the desktop's
@@ -174,11 +177,8 @@ class FakeWindowSystem : public plat::IWindowSystem {
   plat::CursorImage GetArrowCursorImage() const override { return {2, 2, 0, 0, {0xFFFFFFFFu, 0, 0, 0}}; }
 
  private:
-  // A bordered window's frame thickness as (left, top, right, bottom).
-  static plat::Rect Frame(const FakeWindow& w) {
-    return !w.bordered || w.fullScreen ? plat::Rect{} : plat::Rect{4, 28, 4, 4};
-  }
-  static void Size(FakeWindow& w, int clientWidth, int clientHeight) {
+  plat::Rect Frame(const FakeWindow& w) const { return !w.bordered || w.fullScreen ? plat::Rect{} : frame; }
+  void Size(FakeWindow& w, int clientWidth, int clientHeight) const {
     plat::Rect f = Frame(w);
     w.outer.right = w.outer.left + f.left + clientWidth + f.right;
     w.outer.bottom = w.outer.top + f.top + clientHeight + f.bottom;

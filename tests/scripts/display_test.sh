@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The real program in full screen and on displays that fail. Full screen keeps drawing frames,
-# shows the battle and answers clicks, with and without a window manager and on both devices; a
+# The real program on the desktop, in full screen and on displays that fail. With and without a
+# window manager: the window starts where it was asked to when it fits, and is fitted and centred
+# in the work area, frame included, when it does not; it carries the desktop entry's class and
+# icon. Full screen keeps drawing frames, shows the battle and answers clicks, on both devices; a
 # display that goes away under the game, or that is not there at all, ends it at once with a line
 # naming the display; a closed standard-error pipe does not end it.
 set -euo pipefail
@@ -8,10 +10,80 @@ build=$1
 source=$2
 . "$(dirname "$0")/lib.sh"
 
+# The game's window as the user sees it: its outer rectangle, frame included (the manager's
+# _NET_FRAME_EXTENTS; none without a manager), as left top right bottom, then the client's size.
+outer() {
+  local info x y w h l=0 r=0 t=0 b=0 extents
+  info=$(xwininfo -id "$wid")
+  x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  w=$(sed -n 's/^ *Width: *//p' <<<"$info")
+  h=$(sed -n 's/^ *Height: *//p' <<<"$info")
+  extents=$(xprop -id "$wid" _NET_FRAME_EXTENTS)
+  [[ "$extents" == *=* ]] && read -r l r t b <<<"$(sed 's/.*= //; s/,//g' <<<"$extents")"
+  echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b)) $w $h"
+}
+# The work area as left top right bottom: what the manager publishes, else the whole screen.
+work_area() {
+  local area x y w h
+  area=$(xprop -root _NET_WORKAREA)
+  [[ "$area" == *=* ]] || area="= 0, 0, ${screen%x*}, ${screen#*x}"
+  read -r x y w h _ <<<"$(sed 's/.*= //; s/,//g' <<<"$area")"
+  echo "$x $y $((x + w)) $((y + h))"
+}
+# The window's icon property as 0xAARRGGBB words after its width and height, and the same of the
+# desktop entry's 64-pixel icon.
+icon_words() {
+  # shellcheck disable=SC2046  # one word for each number
+  printf '%08x\n' $(xprop -id "$wid" -notype -f _NET_WM_ICON 32c _NET_WM_ICON | sed 's/^[^=]*= //; s/,/ /g')
+}
+entry_icon_words() {
+  printf '%08x\n%08x\n' 64 64
+  convert "$source/packaging/icons/hicolor/64x64/apps/xvela.png" -depth 8 txt:- |
+    sed -En 's/^[0-9]+,[0-9]+: .*#(..)(..)(..)(..).*/\4\1\2\3/p' | tr 'A-F' 'a-f'
+}
+
+entry="$source/packaging/org.xvela.xvela.desktop"
+desktop-file-validate "$entry" || fail "the desktop entry does not validate"
+class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+[ -n "$class" ] || fail "the desktop entry names no StartupWMClass"
+entry_icon_words >"$tmp/entry_icon"
+
 screen=1280x1024
 own_display "$screen"
 for manager in none openbox; do
   [ "$manager" = openbox ] && window_manager
+  read -r al at ar ab < <(work_area)
+  for place in "" "-startx:10 -starty:10" "-startx:1000 -starty:800" "-width:1600 -height:1200"; do
+    # shellcheck disable=SC2086  # the options are words of their own
+    start $place
+    window
+    read -r left top right bottom width height < <(outer)
+    got="window ($left, $top)-($right, $bottom), client ${width}x$height with \"$place\" ($manager)"
+    case "$place" in
+      "")  # where the system put it: SDL centres the client's size on the screen
+        [ "$left $top $width $height" = "320 272 640 480" ] || fail "the default place moved: $got"
+        wm_class=$(xprop -id "$wid" WM_CLASS)
+        [ "$wm_class" = "WM_CLASS(STRING) = \"$class\", \"$class\"" ] || fail "the window's class is $wm_class ($manager)"
+        icon_words >"$tmp/icon"
+        cmp -s "$tmp/icon" "$tmp/entry_icon" || fail "the window's icon is not the desktop entry's 64x64 icon ($manager)"
+        ;;
+      "-startx:10 -starty:10")
+        [ "$left $top $width $height" = "10 10 640 480" ] || fail "a window that fits moved: $got" ;;
+      "-startx:1000 -starty:800")  # centred, frame included, to the pixel the halving rounds away
+        [ "$width $height" = "640 480" ] || fail "a window that only stood past the edge was resized: $got"
+        dx=$((2 * left - (al + ar - (right - left)))) dy=$((2 * top - (at + ab - (bottom - top))))
+        [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ] || fail "not centred in the work area ($al, $at)-($ar, $ab): $got" ;;
+      -width:*)  # fitted into the work area, and the back buffer took the client size
+        [ "$left" -ge "$al" ] && [ "$top" -ge "$at" ] && [ "$right" -le "$ar" ] && [ "$bottom" -le "$ab" ] ||
+          fail "not inside the work area ($al, $at)-($ar, $ab): $got"
+        frames_after "HAL ${width}x$height" ;;
+    esac
+    key Escape
+    finish 30
+    [ "$status" -eq 0 ] || fail "Escape exited with $status: $got"
+  done
+
   for device in HAL REF; do
     if [ "$device" = REF ]; then start -fullscreen -quitafterframe:300 -constantframetime:0.02 -forceref
     else start -fullscreen -quitafterframe:300 -constantframetime:0.02; fi
