@@ -224,12 +224,16 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
         argb.size() != size_t(width) * size_t(height) || hotX < 0 || hotY < 0 || hotX >= width || hotY >= height) {
       return D3DERR_INVALIDCALL;
     }
-    cursorPixels_ = argb;
+    // The cursor is drawn at the presentation scale, like everything else the device shows.
+    const int scale = config_.presentScale;
+    cursorPixels_.resize(argb.size() * size_t(scale) * size_t(scale));
+    ScaleUp(argb.data(), width, height, scale, cursorPixels_.data(), width * scale);
     ReleaseCursor();
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(cursorPixels_.data(), width, height, 32, width * 4,
-                                                              SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(cursorPixels_.data(), width * scale, height * scale, 32,
+                                                              width * scale * 4, SDL_PIXELFORMAT_ARGB8888);
     if (surface) {
-      cursor_ = SDL_CreateColorCursor(surface, hotX, hotY);  // null where the video driver has no cursors
+      // Null where the video driver has no cursors.
+      cursor_ = SDL_CreateColorCursor(surface, hotX * scale + scale / 2, hotY * scale + scale / 2);
       SDL_FreeSurface(surface);
     }
     ApplyCursor();

@@ -2,18 +2,34 @@
 # with its device events traced, and waiting for what it writes. Source it after setting `build`.
 
 tmp=$(mktemp -d)
-pids=()
 game=""
+# Only our own children still running: the id of a process that has ended may belong to anything
+# by now (process ids wrap around within minutes on a busy machine).
+ours() {
+  local pid comm state ppid
+  read -r pid comm state ppid _ 2>/dev/null <"/proc/$1/stat" || return 1
+  [ "$ppid" = "$$" ]
+}
 cleanup() {
-  [ -n "$game" ] && { kill -9 "$game" 2>/dev/null || true; }
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  [ -n "$game" ] && ours "$game" && { kill -9 "$game" 2>/dev/null || true; }
+  for p in $(jobs -p); do ours "$p" && { kill "$p" 2>/dev/null || true; }; done
   rm -rf "$tmp"
   return 0
 }
 trap cleanup EXIT
 fail() {
   echo "${0##*/}: $*"
-  [ -f "$tmp/err" ] && { echo "--- standard error (last 40 lines)"; tail -n 40 "$tmp/err"; }
+  if [ -n "${wid:-}" ] && xwininfo -id "$wid" >/dev/null 2>&1; then
+    echo "--- the window: $(xwininfo -id "$wid" | grep -E 'Map State' | tr -s ' ')," \
+      "$(xprop -id "$wid" _NET_WM_STATE WM_STATE 2>/dev/null | tr '\n' ' ')"
+  fi
+  [ -f "$tmp/actions" ] && { echo "--- actions (what, lines written by then)"; paste -sd ' ' "$tmp/actions"; }
+  if [ -f "$tmp/err" ]; then
+    echo "--- device events and pauses (last 60)"
+    grep -nE '^arena(-pause)?: ' "$tmp/err" | tail -n 60
+    echo "--- standard error (last 40 lines)"
+    tail -n 40 "$tmp/err"
+  fi
   # Keep the last screenshot where it can be looked at.
   if [ -f "$tmp/shot.png" ]; then
     cp "$tmp/shot.png" "$build/${0##*/}.last.png" && echo "last screenshot: $build/${0##*/}.last.png"
@@ -28,7 +44,6 @@ own_display() {
   rm -f "$tmp/displayfd"
   Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$tmp/displayfd" >/dev/null 2>&1 &
   xvfb=$!
-  pids+=("$xvfb")
   for _ in $(seq 100); do
     [ -s "$tmp/displayfd" ] && break
     kill -0 "$xvfb" 2>/dev/null || fail "the X server did not start"
@@ -45,14 +60,14 @@ window_manager() {
   for attempt in 1 2; do
     openbox >"$tmp/wm.log" 2>&1 &
     wm=$!
-    pids+=("$wm")
     for _ in $(seq 200); do
       [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
       kill -0 "$wm" 2>/dev/null || break  # it gave up: one more try
       sleep 0.1
     done
   done
-  fail "openbox did not start: $(tail -n 5 "$tmp/wm.log")"
+  fail "openbox did not start on $DISPLAY (its X server $(kill -0 "$xvfb" 2>/dev/null && echo runs || echo ended)):" \
+    "$(tail -n 5 "$tmp/wm.log")"
 }
 
 # Starts the game from the source folder (it reads Data2/ there) with its device events on;

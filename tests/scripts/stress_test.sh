@@ -20,7 +20,9 @@ wireframe=0
 end=$((SECONDS + 20))
 while [ "$SECONDS" -lt "$end" ]; do
   kill -0 "$game" 2>/dev/null || fail "the game ended during the stress (seed $seed)"
-  case $((RANDOM % 8)) in
+  action=$((RANDOM % 8))
+  echo "$action $(grep -c '' "$tmp/err")" >>"$tmp/actions"  # the action, and how far the game had written
+  case $action in
     0) xdotool windowsize "$wid" $((640 + RANDOM % 400)) $((480 + RANDOM % 300)) ;;
     1) key alt+Return ;;
     2) key F3 ;;
