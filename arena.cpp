@@ -166,8 +166,27 @@ void OnFrameRender(plat::IDevice* device, double /*time*/, float /*elapsedTime*/
   TraceFrame();
 }
 
-plat::LRESULT MsgProc(plat::WindowHandle, uint32_t, plat::WPARAM, plat::LPARAM, bool* /*noFurtherProcessing*/,
-                      void* /*userContext*/) {
+// With the device events on: the window messages that pause and resume the framework, as it
+// receives them.
+void TraceWindowMessage(uint32_t message, plat::WPARAM wParam, plat::LPARAM lParam) {
+  if (!TraceDeviceEvents()) return;
+  switch (message) {
+    case plat::WM_SIZE:
+      std::fprintf(stderr, "arena-msg: size %s %dx%d\n",
+                   wParam == plat::SIZE_MINIMIZED ? "minimized" : wParam == plat::SIZE_MAXIMIZED ? "maximized" : "restored",
+                   plat::LoWordSigned(lParam), plat::HiWordSigned(lParam));
+      break;
+    case plat::WM_ENTERSIZEMOVE: std::fprintf(stderr, "arena-msg: enter size/move\n"); break;
+    case plat::WM_EXITSIZEMOVE: std::fprintf(stderr, "arena-msg: exit size/move\n"); break;
+    case plat::WM_ACTIVATEAPP: std::fprintf(stderr, "arena-msg: %s\n", wParam ? "active" : "inactive"); break;
+    default: return;
+  }
+  std::fflush(stderr);
+}
+
+plat::LRESULT MsgProc(plat::WindowHandle, uint32_t message, plat::WPARAM wParam, plat::LPARAM lParam,
+                      bool* /*noFurtherProcessing*/, void* /*userContext*/) {
+  TraceWindowMessage(message, wParam, lParam);
   return 0;
 }
 

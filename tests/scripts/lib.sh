@@ -25,8 +25,8 @@ fail() {
   fi
   [ -f "$tmp/actions" ] && { echo "--- actions (what, lines written by then)"; paste -sd ' ' "$tmp/actions"; }
   if [ -f "$tmp/err" ]; then
-    echo "--- device events and pauses (last 60)"
-    grep -nE '^arena(-pause)?: ' "$tmp/err" | tail -n 60
+    echo "--- device events, pauses and the messages behind them (last 80)"
+    grep -nE '^arena(-pause|-msg)?: ' "$tmp/err" | tail -n 80
     echo "--- standard error (last 40 lines)"
     tail -n 40 "$tmp/err"
   fi
@@ -39,10 +39,11 @@ fail() {
 
 # Starts an X server of its own (size WxH, default 1280x1024) and points DISPLAY at it; its pid
 # is in `xvfb`. The tests that share the suite's server must not see this one's window manager.
-# The server picks a free display number itself and writes it once it takes connections.
+# The server picks a free display number itself and writes it once it takes connections. Without
+# -noreset it would reset whenever its last client leaves, and refuse whoever connects meanwhile.
 own_display() {
   rm -f "$tmp/displayfd"
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$tmp/displayfd" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset 3>"$tmp/displayfd" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 100); do
     [ -s "$tmp/displayfd" ] && break
