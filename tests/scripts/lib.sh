@@ -121,6 +121,17 @@ key() {
 # Frames drawn since the last device reset reach ten, on the device and back buffer given.
 frames_after() { wait_line "^arena-frames: 10 $1$" "${2:-60}"; }
 
+# Waits (at most $1 seconds, default 60) until ten frames have been drawn since the device was last
+# reset, whatever change that was and whoever asked for it.
+frames_after_last_reset() {
+  local deadline=$((SECONDS + ${1:-60}))
+  until awk '/^arena: reset /{n=0} /^arena-frames: 10 /{n=1} END{exit !n}' "$tmp/err"; do
+    kill -0 "$game" 2>/dev/null || fail "the game ended while waiting for frames"
+    [ "$SECONDS" -lt "$deadline" ] || fail "no ten frames since the last reset within ${1:-60} s"
+    sleep 0.1
+  done
+}
+
 # Screenshot of a window (default: the game's) into $tmp/shot.png.
 shoot() { import -window "${1:-$wid}" "$tmp/shot.png" 2>/dev/null; }
 # Mean colour of a w x h area at (x, y) of the last screenshot, as "r g b" in 0-255.

@@ -37,14 +37,13 @@ done
 # Settle on the hardware device and a solid fill, with a device change to count frames after.
 xdotool windowactivate --sync "$wid" 2>/dev/null || true
 [ "$wireframe" -eq 1 ] && key F8
+sleep 1  # keys and moves still under way land first
 for _ in 1 2; do
-  # Frames of the device being replaced may still be counted after the key: wait for the other's.
-  next=HAL
-  [[ "$(grep '^arena: created' "$tmp/err" | tail -n 1)" == *HAL* ]] && next=REF
   mark
   key F3
-  frames_after "$next [0-9]+x[0-9]+"
-  [ "$next" = HAL ] && break
+  wait_line '^arena: created '
+  frames_after_last_reset
+  [[ "$(grep '^arena: created' "$tmp/err" | tail -n 1)" == *HAL* ]] && break
 done
 shoot || fail "no screenshot after the stress"
 drawn 564 310 50 60 || fail "the player's avatar is not drawn after the stress (seed $seed)"
