@@ -31,12 +31,15 @@ bool TraceDeviceEvents() {
   return on;
 }
 
+const char* DeviceTypeName() {
+  plat::IDevice* device = AppGetD3DDevice();
+  return device && device->GetDeviceType() == plat::DEVTYPE_REF ? "REF" : "HAL";
+}
+
 void TraceEvent(const char* name, const plat::SurfaceDesc* backBuffer = nullptr) {
   if (!TraceDeviceEvents()) return;
-  plat::IDevice* device = AppGetD3DDevice();
-  const char* type = device && device->GetDeviceType() == plat::DEVTYPE_REF ? "REF" : "HAL";
   if (backBuffer)
-    std::fprintf(stderr, "arena: %s %s %ux%u\n", name, type, backBuffer->Width, backBuffer->Height);
+    std::fprintf(stderr, "arena: %s %s %ux%u\n", name, DeviceTypeName(), backBuffer->Width, backBuffer->Height);
   else
     std::fprintf(stderr, "arena: %s\n", name);
   std::fflush(stderr);
@@ -75,11 +78,9 @@ void TraceFrame() {
   uint64_t decade = 1;
   while (decade * 10 <= n) decade *= 10;
   if (n != decade) return;
-  plat::IDevice* device = AppGetD3DDevice();
   const plat::SurfaceDesc* backBuffer = AppGetBackBufferSurfaceDesc();
-  std::fprintf(stderr, "arena-frames: %llu %s %ux%u\n", static_cast<unsigned long long>(n),
-               device && device->GetDeviceType() == plat::DEVTYPE_REF ? "REF" : "HAL", backBuffer->Width,
-               backBuffer->Height);
+  std::fprintf(stderr, "arena-frames: %llu %s %ux%u\n", static_cast<unsigned long long>(n), DeviceTypeName(),
+               backBuffer->Width, backBuffer->Height);
   std::fflush(stderr);
 }
 

@@ -1,11 +1,11 @@
 #include "game/texture_set.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "common/app.h"
 #include "game/debug_output.h"
+#include "game/saturate.h"
 
 namespace {
 
@@ -16,10 +16,6 @@ uint32_t WrapChannel(float channel) {
   double wrapped = std::fmod(scaled, 256.0);  // exact for integral values
   if (wrapped < 0) wrapped += 256.0;
   return static_cast<uint32_t>(wrapped);
-}
-
-int32_t SaturateToInt32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace
@@ -75,8 +71,8 @@ bool Sprite::CellRect(int32_t cell, plat::RectI& out) const {
     row = cell / columns;
     column = cell % columns;
   }
-  // A cell number from the monster table can lie far outside the image; the edges are formed wide
-  // and held at the 32-bit range, which such a cell never reaches in a real image anyway.
+  // A cell number from the monster table can lie far outside the image; a real image's cells
+  // never come near the 32-bit range.
   const int64_t left = int64_t{column} * cellWidth;
   const int64_t top = int64_t{row} * cellHeight;
   out.left = SaturateToInt32(left);

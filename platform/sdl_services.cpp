@@ -54,9 +54,9 @@ bool StartSdl(std::string& why) {
   ::setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 1);
   ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", kDesktopId, 1);
   const bool chosen = EnvSet("SDL_VIDEODRIVER");
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  const std::string displayName = EnvSet("DISPLAY") ? x11 : EnvSet("WAYLAND_DISPLAY") ? wayland : "";
+  const std::string displayName = EnvSet("DISPLAY")           ? std::getenv("DISPLAY")
+                                  : EnvSet("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY")
+                                                              : "";
   if (!chosen) {
     if (displayName.empty()) {
       why = "no display to open: DISPLAY is not set (start the game from a desktop session; "

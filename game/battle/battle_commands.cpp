@@ -1,10 +1,9 @@
 // Menu clicks, summoning and the attack.
-#include <algorithm>
-#include <limits>
 #include <string>
 
 #include "game/battle/battle.h"
 #include "game/debug_output.h"
+#include "game/saturate.h"
 
 namespace {
 
@@ -13,13 +12,8 @@ void TraceLine(const std::wstring& text) {
   DebugOutput(L"\n");
 }
 
-// Hit points and lives are 32-bit; sums are formed wide and held at the range's ends rather than
-// wrapping round to the other sign.
-int32_t ClampedSum(int64_t a, int64_t b) {
-  const int64_t sum = a + b;
-  return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
+// Hit points and lives are 32-bit.
+int32_t ClampedSum(int64_t a, int64_t b) { return SaturateToInt32(a + b); }
 
 }  // namespace
 
