@@ -84,11 +84,11 @@ Borders ScreenFrame(SDL_Window* sw) {
   return b;
 }
 
-// The same in logical pixels: a frame that covers part of a logical pixel counts it whole.
-Borders FrameBorders(SDL_Window* sw, int scale) {
-  const Borders b = ScreenFrame(sw);
+// A frame in logical pixels: one that covers part of a logical pixel counts it whole.
+Borders LogicalFrame(const Borders& b, int scale) {
   return Borders{Up(b.top, scale), Up(b.left, scale), Up(b.bottom, scale), Up(b.right, scale)};
 }
+Borders FrameBorders(SDL_Window* sw, int scale) { return LogicalFrame(ScreenFrame(sw), scale); }
 
 // A rectangle of the screen in logical pixels.
 Rect ToRect(const SDL_Rect& r, int scale) {
@@ -242,10 +242,12 @@ Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
   } else {
     SDL_GetWindowPosition(sw, &x, &y);
   }
-  x = Down(x, scale_);
-  y = Down(y, scale_);
-  const Borders b = FrameBorders(sw, scale_);
-  return Rect{x - b.left, y - b.top, x + width / scale_ + b.right, y + height / scale_ + b.bottom};
+  // The frame's corner is rounded, not the client's position and the frame each on its own: a
+  // window placed at the rectangle read here then stays where it was, or (off the logical grid)
+  // moves once onto it, rather than creeping by a pixel at every full-screen round trip.
+  const Borders b = LogicalFrame(frame, scale_);
+  const int left = Down(x - frame.left, scale_), top = Down(y - frame.top, scale_);
+  return Rect{left, top, left + b.left + width / scale_ + b.right, top + b.top + height / scale_ + b.bottom};
 }
 
 Rect SdlWindowSystem::AdjustWindowRect(WindowHandle w, const Rect& client) const {
@@ -256,14 +258,18 @@ Rect SdlWindowSystem::AdjustWindowRect(WindowHandle w, const Rect& client) const
 void SdlWindowSystem::SetWindowRect(WindowHandle w, const Rect& outer) {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return;
-  const Borders b = FrameBorders(sw, scale_);
+  const Borders frame = ScreenFrame(sw);
+  const Borders b = LogicalFrame(frame, scale_);
   const int width = std::max(1, Real(outer.Width() - b.left - b.right, scale_));
   const int height = std::max(1, Real(outer.Height() - b.top - b.bottom, scale_));
+  // The client goes where the rectangle puts it however the window is moved, so that a rectangle
+  // read back puts the window where it was: a frame narrower than the scale must not shift it.
+  const int clientX = Real(outer.left + b.left, scale_), clientY = Real(outer.top + b.top, scale_);
   NoteOwnChange(w);
   // SDL would take a move of an unmapped window for the client's and offset it by a frame it
   // does not know yet; the X window itself goes where the frame's corner is to be.
-  if (!Hidden(sw) || !X11MoveWindow(sw, Real(outer.left, scale_), Real(outer.top, scale_)))
-    SDL_SetWindowPosition(sw, Real(outer.left + b.left, scale_), Real(outer.top + b.top, scale_));
+  if (!Hidden(sw) || !X11MoveWindow(sw, clientX - frame.left, clientY - frame.top))
+    SDL_SetWindowPosition(sw, clientX, clientY);
   SDL_SetWindowSize(sw, width, height);
 }
 
