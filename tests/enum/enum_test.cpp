@@ -2,8 +2,9 @@
 
 #include <vector>
 
+#include "common/app.h"
 #include "common/appenum.h"
-#include "tests/fakes/fake_graphics.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace {
 
@@ -199,6 +200,23 @@ TEST_F(Enumeration, MultisampleCountAndSwapEffect) {
   EXPECT_EQ(out.pp.BackBufferCount, 1u);
   request.pp.SwapEffect = 9;
   EXPECT_EQ(Found().pp.SwapEffect, uint32_t(SWAPEFFECT_DISCARD));
+}
+
+// The whole start-up of the game's device through the framework, with the game's acceptance check.
+TEST(EnumerationObject, GameStartupCreatesTheDeviceTheGamesCheckAccepts) {
+  fake::FakePlatform platform;
+  platform.graphics->blendableFormats.erase(FMT_X8R8G8B8);  // the game's check must steer the choice
+  ASSERT_EQ(AppInit(false, true, false, true), S_OK);
+  ASSERT_EQ(AppCreateWindow(L"x[vela] 1.3.5"), S_OK);
+  ASSERT_EQ(AppCreateDevice(0, true, 640, 480, GameIsDeviceAcceptable, nullptr, platform.graphics), S_OK);
+  ASSERT_EQ(platform.graphics->createCalls.size(), 1u);
+  const auto& call = platform.graphics->createCalls.front();
+  EXPECT_EQ(call.type, uint32_t(DEVTYPE_HAL));
+  EXPECT_EQ(call.pp.BackBufferWidth, 640u);
+  EXPECT_EQ(call.pp.BackBufferHeight, 480u);
+  EXPECT_EQ(call.pp.BackBufferFormat, uint32_t(FMT_A8R8G8B8));  // X8R8G8B8 refused by the game
+  EXPECT_EQ(call.pp.Windowed, 1);
+  EXPECT_EQ(call.pp.hDeviceWindow, AppGetHWND());
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ class FakeSystem : public plat::ISystem {
   struct Box {
     std::wstring text, caption;
     plat::BoxButtons buttons = plat::BoxButtons::Ok;
+    bool errorIcon = false;
   };
   int boxes = 0;
   std::vector<Box> shown;
@@ -50,9 +51,9 @@ class FakeSystem : public plat::ISystem {
   }
   void OutputDebugString(const std::wstring& text) override { writes.push_back(text); }
   plat::BoxAnswer MessageBox(plat::WindowHandle, const std::wstring& text, const std::wstring& caption,
-                             plat::BoxButtons buttons, bool) override {
+                             plat::BoxButtons buttons, bool errorIcon) override {
     ++boxes;
-    shown.push_back(Box{text, caption, buttons});
+    shown.push_back(Box{text, caption, buttons, errorIcon});
     if (buttons == plat::BoxButtons::Ok) return plat::BoxAnswer::Ok;
     if (answers.empty()) return plat::BoxAnswer::No;
     plat::BoxAnswer a = answers.front();
