@@ -4,15 +4,6 @@
 
 #include "tests/framework/framework_fixture.h"
 
-TEST_F(FrameworkTest, StartUpCreatesAShownWindowAndDeviceInOrder) {
-  ASSERT_EQ(StartUp(), S_OK);
-  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset"}));
-  ASSERT_NE(Window(), nullptr);
-  EXPECT_TRUE(W()->visible);
-  EXPECT_EQ(platform.windows.GetClientRect(Window()), (plat::Rect{0, 0, 640, 480}));
-  EXPECT_TRUE(AppIsWindowed());
-}
-
 TEST_F(FrameworkTest, DraggingTheFrameResetsOnceAtTheEnd) {
   ASSERT_EQ(StartUp(), S_OK);
   size_t mark = rec.events.size();

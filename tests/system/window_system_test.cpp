@@ -67,22 +67,19 @@ TEST_F(RealWindows, PostedMessagesComeInOrderAndQuitComesLast) {
   ws->PostMessage({w, kTestMessage, 1, 2});
   ws->PostMessage({w, WM_PAINT, 0, 0});
   ws->PostMessage({reinterpret_cast<WindowHandle>(0x77), WM_PAINT, 0, 0});  // not a window: dropped
-  Msg m;
-  ASSERT_TRUE(ws->PeekMessage(m));
-  EXPECT_EQ(m.message, kTestMessage);
-  EXPECT_EQ(m.wParam, WPARAM(1));
-  EXPECT_EQ(m.lParam, LPARAM(2));
-  ASSERT_TRUE(ws->PeekMessage(m));
-  EXPECT_EQ(m.message, uint32_t(WM_PAINT));
-  EXPECT_EQ(ws->DispatchMessage(m), 42);
+  const std::vector<Msg> got = Drain();
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].message, kTestMessage);
+  EXPECT_EQ(got[0].wParam, WPARAM(1));
+  EXPECT_EQ(got[0].lParam, LPARAM(2));
+  EXPECT_EQ(ws->DispatchMessage(got[1]), 42);
   ASSERT_EQ(Received().size(), 1u);
   EXPECT_EQ(Received()[0].window, w);
-  ASSERT_TRUE(ws->PeekMessage(m));
-  EXPECT_EQ(m.message, uint32_t(WM_QUIT));
-  EXPECT_EQ(m.window, nullptr);
-  EXPECT_EQ(m.wParam, WPARAM(3));
-  EXPECT_EQ(ws->DispatchMessage(m), 0);
-  EXPECT_FALSE(ws->PeekMessage(m));
+  EXPECT_EQ(Received()[0].message, uint32_t(WM_PAINT));
+  EXPECT_EQ(got[2].message, uint32_t(WM_QUIT));
+  EXPECT_EQ(got[2].window, nullptr);
+  EXPECT_EQ(got[2].wParam, WPARAM(3));
+  EXPECT_EQ(ws->DispatchMessage(got[2]), 0);
 }
 
 TEST_F(RealWindows, AltF4AndCloseDestroyThroughTheDefaultProcedureAfterWmDestroy) {
