@@ -2,8 +2,9 @@
 
 #include <vector>
 
+#include "common/app.h"
 #include "common/appenum.h"
-#include "tests/fakes/fake_graphics.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace {
 
@@ -155,19 +156,14 @@ TEST_F(Enumeration, FullScreenResolutionAndRefreshRate) {
   request.pp.Windowed = 0;
   options = MatchOptions{};
   options.eWindowed = MT_PRESERVE_INPUT;
-  // Resolution and rate ignored: the desktop's.
-  DeviceSettings out = Found();
-  EXPECT_EQ(out.pp.BackBufferWidth, 1920u);
-  EXPECT_EQ(out.pp.BackBufferHeight, 1080u);
-  EXPECT_EQ(out.pp.FullScreen_RefreshRateInHz, 60u);
-
+  // Resolution and rate ignored give the desktop's: the display test's full-screen runs see it.
   // Closest: the nearest mode by width plus height difference, then the nearest rate there.
   options.eResolution = MT_CLOSEST_TO_INPUT;
   options.eRefreshRate = MT_CLOSEST_TO_INPUT;
   request.pp.BackBufferWidth = 1000;
   request.pp.BackBufferHeight = 700;
   request.pp.FullScreen_RefreshRateInHz = 70;
-  out = Found();
+  DeviceSettings out = Found();
   EXPECT_EQ(out.pp.BackBufferWidth, 1024u);
   EXPECT_EQ(out.pp.BackBufferHeight, 768u);
   EXPECT_EQ(out.pp.FullScreen_RefreshRateInHz, 60u);  // the only rate at 1024x768
@@ -199,6 +195,23 @@ TEST_F(Enumeration, MultisampleCountAndSwapEffect) {
   EXPECT_EQ(out.pp.BackBufferCount, 1u);
   request.pp.SwapEffect = 9;
   EXPECT_EQ(Found().pp.SwapEffect, uint32_t(SWAPEFFECT_DISCARD));
+}
+
+// The whole start-up of the game's device through the framework, with the game's acceptance check.
+TEST(EnumerationObject, GameStartupCreatesTheDeviceTheGamesCheckAccepts) {
+  fake::FakePlatform platform;
+  platform.graphics->blendableFormats.erase(FMT_X8R8G8B8);  // the game's check must steer the choice
+  ASSERT_EQ(AppInit(false, true, false, true), S_OK);
+  ASSERT_EQ(AppCreateWindow(L"x[vela] 1.3.5"), S_OK);
+  ASSERT_EQ(AppCreateDevice(0, true, 640, 480, GameIsDeviceAcceptable, nullptr, platform.graphics), S_OK);
+  ASSERT_EQ(platform.graphics->createCalls.size(), 1u);
+  const auto& call = platform.graphics->createCalls.front();
+  EXPECT_EQ(call.type, uint32_t(DEVTYPE_HAL));
+  EXPECT_EQ(call.pp.BackBufferWidth, 640u);
+  EXPECT_EQ(call.pp.BackBufferHeight, 480u);
+  EXPECT_EQ(call.pp.BackBufferFormat, uint32_t(FMT_A8R8G8B8));  // X8R8G8B8 refused by the game
+  EXPECT_EQ(call.pp.Windowed, 1);
+  EXPECT_EQ(call.pp.hDeviceWindow, AppGetHWND());
 }
 
 }  // namespace

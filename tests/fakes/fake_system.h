@@ -26,12 +26,12 @@ class FakeSystem : public plat::ISystem {
   }
   bool DebugOutputContains(const std::wstring& text) const { return Joined().find(text) != std::wstring::npos; }
 
-  // Message boxes: counted and recorded; Yes/No boxes are answered from `answers` in order, then No.
+  // Message boxes: recorded; Yes/No boxes are answered from `answers` in order, then No.
   struct Box {
     std::wstring text, caption;
     plat::BoxButtons buttons = plat::BoxButtons::Ok;
+    bool errorIcon = false;
   };
-  int boxes = 0;
   std::vector<Box> shown;
   std::deque<plat::BoxAnswer> answers;
 
@@ -50,9 +50,8 @@ class FakeSystem : public plat::ISystem {
   }
   void OutputDebugString(const std::wstring& text) override { writes.push_back(text); }
   plat::BoxAnswer MessageBox(plat::WindowHandle, const std::wstring& text, const std::wstring& caption,
-                             plat::BoxButtons buttons, bool) override {
-    ++boxes;
-    shown.push_back(Box{text, caption, buttons});
+                             plat::BoxButtons buttons, bool errorIcon) override {
+    shown.push_back(Box{text, caption, buttons, errorIcon});
     if (buttons == plat::BoxButtons::Ok) return plat::BoxAnswer::Ok;
     if (answers.empty()) return plat::BoxAnswer::No;
     plat::BoxAnswer a = answers.front();

@@ -54,7 +54,6 @@ class FakeWindowSystem : public plat::IWindowSystem {
     queue.push_back({last_, plat::WM_EXITSIZEMOVE, 0, 0});
   }
   void UserMinimize() { ShowWindow(last_, plat::ShowCommand::Minimize); }
-  void UserRestore() { ShowWindow(last_, plat::ShowCommand::Restore); }
 
   plat::WindowHandle CreateAppWindow(const std::wstring&, int x, int y, int width, int height,
                                      plat::WindowProc proc) override {

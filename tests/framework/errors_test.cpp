@@ -80,20 +80,6 @@ TEST_F(FrameworkTest, ObjectsLeftAtReleaseAreReported) {
   EXPECT_EQ(AppGetD3DDevice(), nullptr) << "forgotten anyway";
 }
 
-// Answering "yes" with no debugger attached must not end (or break) the process.
-TEST_F(FrameworkTest, TraceBoxAnsweredYesWithoutDebuggerCarriesOn) {
-  platform.system.answers = {plat::BoxAnswer::Yes};
-  EXPECT_EQ(AppTrace("x.cpp", 1, E_FAIL, L"Call", true), E_FAIL);
-  ASSERT_EQ(platform.system.shown.size(), 1u);
-  EXPECT_EQ(platform.system.shown[0].buttons, plat::BoxButtons::YesNo);
-  EXPECT_EQ(platform.system.debugBreaks, 0);
-
-  platform.system.debuggerPresent = true;
-  platform.system.answers = {plat::BoxAnswer::Yes};
-  AppTrace("x.cpp", 1, E_FAIL, L"Call", true);
-  EXPECT_EQ(platform.system.debugBreaks, 1);
-}
-
 // Bounded text building truncates, always terminates and never writes past the given size.
 TEST(BoundedTextTest, TruncatesTerminatesAndNeverWritesPastTheBuffer) {
   std::array<wchar_t, 8> a;

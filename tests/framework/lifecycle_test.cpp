@@ -4,52 +4,6 @@
 
 #include "tests/framework/framework_fixture.h"
 
-TEST_F(FrameworkTest, StartUpCreatesAShownWindowAndDeviceInOrder) {
-  ASSERT_EQ(StartUp(), S_OK);
-  EXPECT_EQ(rec.events, (Events{"modify", "created", "reset"}));
-  ASSERT_NE(Window(), nullptr);
-  EXPECT_TRUE(W()->visible);
-  EXPECT_EQ(platform.windows.GetClientRect(Window()), (plat::Rect{0, 0, 640, 480}));
-  EXPECT_TRUE(AppIsWindowed());
-}
-
-// The presentation scale is set before the first window: the command line's, else the desktop's.
-TEST_F(FrameworkTest, PresentationScaleComesFromTheCommandLineElseTheDesktop) {
-  platform.windows.desktopScale = 3;
-  ASSERT_EQ(StartUp(), S_OK);
-  EXPECT_EQ(platform.windows.scale, 3);
-  platform.system.commandLine = L"arena -scale:1";
-  AppInit(true, true, true, true);  // parses again
-  EXPECT_EQ(platform.windows.scale, 1);
-}
-
-// Where start-up puts the window on the fake's 1920x1040 work area: one that fits keeps its place;
-// one that does not is sized to fit, frame included, and centred, also when its frame is empty.
-struct Placement {
-  const char* name;
-  const wchar_t* commandLine;
-  bool framed;
-  plat::Rect outer;
-};
-void PrintTo(const Placement& p, std::ostream* os) { *os << p.name; }
-class PlacementTest : public FrameworkTest, public ::testing::WithParamInterface<Placement> {};
-
-TEST_P(PlacementTest, StartUpKeepsAWindowThatFitsAndCentresOneThatDoesNot) {
-  if (!GetParam().framed) platform.windows.frame = {};
-  ASSERT_EQ(StartUp(GetParam().commandLine), S_OK);
-  EXPECT_EQ(W()->outer, GetParam().outer);
-  EXPECT_TRUE(W()->visible);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PlacementTest,
-    ::testing::Values(Placement{"Default", L"arena", true, {60, 40, 708, 552}},
-                      Placement{"Inside", L"arena -startx:10 -starty:10", true, {10, 10, 658, 522}},
-                      Placement{"PastTheEdge", L"arena -startx:1600 -starty:900", true, {636, 264, 1284, 776}},
-                      Placement{"TooLarge", L"arena -width:2000 -height:1200", true, {0, 0, 1920, 1040}},
-                      Placement{"PastTheEdgeNoFrame", L"arena -startx:1600 -starty:900", false, {640, 280, 1280, 760}}),
-    [](const ::testing::TestParamInfo<Placement>& info) { return std::string(info.param.name); });
-
 TEST_F(FrameworkTest, DraggingTheFrameResetsOnceAtTheEnd) {
   ASSERT_EQ(StartUp(), S_OK);
   size_t mark = rec.events.size();

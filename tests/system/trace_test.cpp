@@ -7,38 +7,9 @@
 #include "platform/services.h"
 #include "platform/system/sdl_system.h"
 #include "platform/system/trace.h"
+#include "tests/fakes/fake_system.h"
 
 namespace {
-
-class RecordingSystem : public plat::ISystem {
- public:
-  struct Box {
-    std::wstring text, caption;
-    plat::BoxButtons buttons;
-    bool errorIcon;
-  };
-  std::vector<std::wstring> debugOutput;
-  std::vector<Box> boxes;
-  plat::BoxAnswer defaultAnswer = plat::BoxAnswer::No;
-  bool debuggerPresent = false;
-  int debugBreaks = 0;
-
-  bool QueryPerformanceFrequency(int64_t& f) const override { return f = 1000, true; }
-  int64_t QueryPerformanceCounter() const override { return 0; }
-  void Sleep(uint32_t) override {}
-  void OutputDebugString(const std::wstring& text) override { debugOutput.push_back(text); }
-  plat::BoxAnswer MessageBox(plat::WindowHandle, const std::wstring& text, const std::wstring& caption,
-                             plat::BoxButtons buttons, bool errorIcon) override {
-    boxes.push_back({text, caption, buttons, errorIcon});
-    return defaultAnswer;
-  }
-  bool IsDebuggerPresent() const override { return debuggerPresent; }
-  void DebugBreak() override { ++debugBreaks; }
-  std::wstring GetCommandLine() const override { return {}; }
-  plat::FileRead ReadWholeFile(const std::wstring&, uint64_t, std::vector<uint8_t>&) const override {
-    return {plat::FileFault::Missing};
-  }
-};
 
 class TraceTest : public ::testing::Test {
  protected:
@@ -48,24 +19,24 @@ class TraceTest : public ::testing::Test {
     plat::SetServices(s);
   }
   void TearDown() override { plat::SetServices(plat::Services{}); }
-  RecordingSystem system;
+  fake::FakeSystem system;
 };
 
 TEST_F(TraceTest, WritesOneLineWithFileLineMessageNameAndCode) {
   EXPECT_EQ(plat::TraceResult("common/app", 1234, E_FAIL, L"CreateDevice", false), E_FAIL);
   plat::TraceResult(nullptr, 5, MakeResult(0x80001234u), nullptr, false);
   plat::TraceResult("f", 1, APPERR_MEDIANOTFOUND, L"DeviceCreated callback", false);
-  EXPECT_EQ(system.debugOutput, (std::vector<std::wstring>{L"common/app(1234): CreateDevice hr=E_FAIL (0x80004005)\n",
+  EXPECT_EQ(system.writes, (std::vector<std::wstring>{L"common/app(1234): CreateDevice hr=E_FAIL (0x80004005)\n",
                                                       L"(5): hr=Unknown (0x80001234)\n",
                                                       L"f(1): DeviceCreated callback hr=APPERR_MEDIANOTFOUND (0x80040903)\n"}));
-  EXPECT_TRUE(system.boxes.empty());
+  EXPECT_TRUE(system.shown.empty());
   // Huge texts are cut, the line still ends with the code.
   plat::TraceResult(std::string(100000, 'f').c_str(), 1, E_FAIL, std::wstring(100000, L'm').c_str(), true);
-  ASSERT_EQ(system.debugOutput.size(), 4u);
-  EXPECT_LT(system.debugOutput[3].size(), 2000u);
-  EXPECT_EQ(system.debugOutput[3].substr(system.debugOutput[3].size() - 24), L" hr=E_FAIL (0x80004005)\n");
-  ASSERT_EQ(system.boxes.size(), 1u);
-  EXPECT_LT(system.boxes[0].text.size(), 2000u);
+  ASSERT_EQ(system.writes.size(), 4u);
+  EXPECT_LT(system.writes[3].size(), 2000u);
+  EXPECT_EQ(system.writes[3].substr(system.writes[3].size() - 24), L" hr=E_FAIL (0x80004005)\n");
+  ASSERT_EQ(system.shown.size(), 1u);
+  EXPECT_LT(system.shown[0].text.size(), 2000u);
 }
 
 TEST_F(TraceTest, EveryFrameworkCodeHasItsName) {
@@ -90,19 +61,19 @@ TEST_F(TraceTest, EveryFrameworkCodeHasItsName) {
 
 TEST_F(TraceTest, BoxAsksWhetherToDebugAndYesBreaksOnlyUnderADebugger) {
   plat::TraceResult("common/app", 88, APPERR_CREATINGDEVICE, L"CreateDevice", true);
-  ASSERT_EQ(system.boxes.size(), 1u);
-  EXPECT_EQ(system.boxes[0].caption, L"Unexpected error encountered");
-  EXPECT_EQ(system.boxes[0].buttons, plat::BoxButtons::YesNo);
-  EXPECT_TRUE(system.boxes[0].errorIcon);
-  EXPECT_EQ(system.boxes[0].text,
+  ASSERT_EQ(system.shown.size(), 1u);
+  EXPECT_EQ(system.shown[0].caption, L"Unexpected error encountered");
+  EXPECT_EQ(system.shown[0].buttons, plat::BoxButtons::YesNo);
+  EXPECT_TRUE(system.shown[0].errorIcon);
+  EXPECT_EQ(system.shown[0].text,
             L"File: common/app\nLine: 88\nError Code: APPERR_CREATINGDEVICE (0x80040905)\n"
             L"Calling: CreateDevice\nDo you want to debug the application?");
-  EXPECT_EQ(system.debugOutput.size(), 1u);
+  EXPECT_EQ(system.writes.size(), 1u);
   const std::pair<bool, plat::BoxAnswer> runs[] = {
       {false, plat::BoxAnswer::Yes}, {true, plat::BoxAnswer::Yes}, {true, plat::BoxAnswer::No}};
   for (const auto& [debugger, answer] : runs) {
     system.debuggerPresent = debugger;
-    system.defaultAnswer = answer;
+    system.answers = {answer};
     plat::TraceResult("a", 1, E_FAIL, L"x", true);
   }
   EXPECT_EQ(system.debugBreaks, 1);
