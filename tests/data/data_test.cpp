@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
 #include "tests/fakes/debug_capture.h"
 #include "tests/support/test_support.h"
 
@@ -107,10 +106,7 @@ TEST(MonsterTable, FieldsMapOntoTheRecordAndUnreadableOnesCarryTheLastRowsValue)
 }
 
 TEST(MonsterTable, MissingAndUtf8FilesYieldNoRecords) {
-  DebugCapture system;  // reads from disk
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
+  CapturedSystem system;  // reads from disk
   const std::string utf8 = ::testing::TempDir() + "monster-utf8.txt", none = ::testing::TempDir() + "no-monster.txt";
   const std::wstring rows = L"h\n" + Row(0) + L"\n" + Row(100) + L"\n";
   std::ofstream(utf8, std::ios::binary) << std::string(rows.begin(), rows.end());
@@ -119,7 +115,6 @@ TEST(MonsterTable, MissingAndUtf8FilesYieldNoRecords) {
     EXPECT_EQ(table.LoadFile(std::wstring(path.begin(), path.end())), 1);
     EXPECT_TRUE(table.empty()) << path;
   }
-  plat::SetServices(plat::Services{});
 }
 
 // The check behind the "not UTF-16LE text" line; the game runs show the other lines.
@@ -193,14 +188,10 @@ TEST(DataFiles, DrawnCellsHoldArtAndUnusedCellsAreClear) {
 }
 
 TEST(DataFiles, MonsterTableLoadsWithCommandsThatExistAndABalancedFirstBattle) {
-  DebugCapture system;  // reads from disk
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
+  CapturedSystem system;  // reads from disk
   const std::string path = testsupport::SourcePath("Data2/monster.txt");
   MonsterTable table;
   table.LoadFile(std::wstring(path.begin(), path.end()));
-  plat::SetServices(plat::Services{});
   ASSERT_GE(table.size(), 8u);
 
   const int32_t commandCells = static_cast<int32_t>(Load("BattleCommand.png").height / 32);

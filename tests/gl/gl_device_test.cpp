@@ -18,28 +18,17 @@ namespace {
 // anywhere, and a scene's share of pixels (texel and triangle edges) by more.
 constexpr uint32_t kChannelTolerance = 3;
 
-class HardwareDevice : public ::testing::Test {
+class HardwareDevice : public GraphicsTest {
  protected:
   void SetUp() override {
     const char* display = std::getenv("ARENA_XVFB_DISPLAY");
     if (!display || !*display) GTEST_SKIP() << "ARENA_XVFB_DISPLAY is not set: no X server for OpenGL tests";
     setenv("DISPLAY", display, 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    system = CreateGraphicsSystem(windows);
+    windowFlags |= SDL_WINDOW_OPENGL;
+    ASSERT_NO_FATAL_FAILURE(GraphicsTest::SetUp());
     if (Failed(system->CheckDeviceType(0, DEVTYPE_HAL, FMT_X8R8G8B8, FMT_X8R8G8B8, true)))
       GTEST_SKIP() << "the hardware device type is not offered here (no OpenGL 3.3 core context)";
-  }
-  void TearDown() override {
-    device.reset();
-    system.reset();
-    if (window) SDL_DestroyWindow(window);
-    SDL_Quit();
-  }
-
-  void MakeWindow(int w, int h) {
-    window = SDL_CreateWindow("hardware device test", 0, 0, w, h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    ASSERT_NE(window, nullptr) << SDL_GetError();
   }
 
   Result MakeDevice(uint32_t type, PresentParameters pp) {
@@ -48,11 +37,6 @@ class HardwareDevice : public ::testing::Test {
                                 type == DEVTYPE_HAL ? CREATE_HARDWARE_VERTEXPROCESSING : CREATE_SOFTWARE_VERTEXPROCESSING,
                                 pp, device);
   }
-
-  fake::FakeWindowSystem windows;
-  std::unique_ptr<IGraphicsSystem> system;
-  SDL_Window* window = nullptr;
-  std::unique_ptr<IDevice> device;
 };
 
 TEST_F(HardwareDevice, DrawsTheGoldenScenesWithinTolerance) {

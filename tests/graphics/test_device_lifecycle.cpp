@@ -103,19 +103,6 @@ TEST_F(GraphicsTest, ResetKeepsTexturesTakesTheWindowSizeAndStartsStatesAfresh) 
   EXPECT_EQ(device->LiveObjectCount(), 0u);
 }
 
-TEST_F(GraphicsTest, TexturesFromPngFilesKeepTheirPixels) {
-  MakeDevice(16, 16);
-  const auto dir = TempDir();
-  const std::vector<uint32_t> px = {0xFF102030, 0x80405060, 0x00000000, 0xFFFFFFFF, 0xFF0000FF, 0xFF00FF00};
-  ASSERT_TRUE(testsupport::WritePng((dir / "alpha.png").string(), {3, 2, px}));
-  std::unique_ptr<ITexture> alpha;
-  ASSERT_EQ(device->CreateTextureFromFile((dir / "alpha.png").wstring(), alpha), S_OK);
-  EXPECT_EQ(alpha->Format(), uint32_t(FMT_A8R8G8B8));
-  EXPECT_EQ(DrawAndSample(*device, *alpha, 0, 0), 0xFF102030u);
-  EXPECT_EQ(DrawAndSample(*device, *alpha, 2, 1), 0xFF00FF00u);
-  EXPECT_EQ(DrawAndSample(*device, *alpha, 2, 0), 0xFF000000u);  // alpha 0: nothing drawn
-}
-
 TEST_F(GraphicsTest, MissingOrCorruptImagesFailWithoutATexture) {
   MakeDevice(16, 16);
   const auto dir = TempDir();
