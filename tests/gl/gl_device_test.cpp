@@ -72,14 +72,11 @@ TEST_F(HardwareDevice, ResetTakesTheNewSizeAndKeepsTextures) {
   EXPECT_EQ(pp.BackBufferWidth, 160u);
   EXPECT_EQ(pp.BackBufferHeight, 100u);
   sprite->OnResetDevice();
-  ASSERT_EQ(device->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, kBackground, 1.0f, 0), S_OK);
-  ASSERT_EQ(device->BeginScene(), S_OK);
-  sprite->Begin(kBatch);
-  Cell(*sprite, *atlas, 1, 120, 60, 0.1f);
-  sprite->End();
-  device->EndScene();
-  testsupport::Image img;
-  ASSERT_EQ(device->ReadBackBuffer(img.argb, img.width, img.height), S_OK);
+  const testsupport::Image img = Render(*device, {"kept", 0, 0, [&](IDevice&, ISprite&, ITexture&) {
+    sprite->Begin(kBatch);
+    Cell(*sprite, *atlas, 1, 120, 60, 0.1f);
+    sprite->End();
+  }});
   ASSERT_EQ(img.width, 160u);
   EXPECT_EQ(img.At(125, 72), CellAtlas()[12 * 128 + 37]);  // drawn from the kept texture
   EXPECT_EQ(img.At(0, 0), kShownBackground);
