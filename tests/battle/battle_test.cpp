@@ -10,7 +10,6 @@
 
 #include "game/battle/battle.h"
 #include "game/element_list.h"
-#include "platform/services.h"
 #include "tests/fakes/debug_capture.h"
 
 namespace {
@@ -31,13 +30,9 @@ std::vector<const Element*> OfKind(const ElementList& list, int32_t kind) {
 class BattleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    plat::Services services;
-    services.system = &system;
-    plat::SetServices(services);
     battle.SetUp(elements, state);
     UseTable();
   }
-  void TearDown() override { plat::SetServices(plat::Services{}); }
 
   // Monster i: hit points 100 + 10 i, bar 400 / (100 + i) s, damage 50 + i, command cells 10 + i
   // and 20 + i; `edit` changes every record.
@@ -81,7 +76,7 @@ class BattleTest : public ::testing::Test {
     return out;
   }
 
-  DebugCapture system;
+  CapturedSystem system;
   Battle battle;
   BattleState state;
   ElementList elements;

@@ -6,12 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
 #include "tests/fakes/debug_capture.h"
 #include "tests/support/test_support.h"
 
@@ -106,23 +104,8 @@ TEST(MonsterTable, FieldsMapOntoTheRecordAndUnreadableOnesCarryTheLastRowsValue)
   EXPECT_EQ(fresh.at(0).column3, 0);
 }
 
-TEST(MonsterTable, MissingAndUtf8FilesYieldNoRecords) {
-  DebugCapture system;  // reads from disk
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
-  const std::string utf8 = ::testing::TempDir() + "monster-utf8.txt", none = ::testing::TempDir() + "no-monster.txt";
-  const std::wstring rows = L"h\n" + Row(0) + L"\n" + Row(100) + L"\n";
-  std::ofstream(utf8, std::ios::binary) << std::string(rows.begin(), rows.end());
-  for (const std::string& path : {none, utf8}) {
-    MonsterTable table;
-    EXPECT_EQ(table.LoadFile(std::wstring(path.begin(), path.end())), 1);
-    EXPECT_TRUE(table.empty()) << path;
-  }
-  plat::SetServices(plat::Services{});
-}
-
-// The check behind the "not UTF-16LE text" line; the game runs show the other lines.
+// The check behind the "not UTF-16LE text" line (the game runs show the other lines), and such
+// text yields no rows.
 TEST(MonsterTable, TextThatIsNotUtf16LeIsToldByItsByteOrderMarkOrItsSingleByteBreaks) {
   const std::wstring rows = L"h\n" + Row(0) + L"\n" + Row(100) + L"\n";
   std::string le;
@@ -139,6 +122,9 @@ TEST(MonsterTable, TextThatIsNotUtf16LeIsToldByItsByteOrderMarkOrItsSingleByteBr
   };
   for (const auto& [bytes, reason] : cases)
     EXPECT_EQ(NotUtf16LeReason(std::vector<uint8_t>(bytes.begin(), bytes.end())), reason) << bytes.size();
+  MonsterTable table;
+  table.ParseText(MonsterFileText(std::vector<uint8_t>(narrow.begin(), narrow.end())));
+  EXPECT_TRUE(table.empty());
 }
 
 Image Load(const std::string& file) {
@@ -193,14 +179,10 @@ TEST(DataFiles, DrawnCellsHoldArtAndUnusedCellsAreClear) {
 }
 
 TEST(DataFiles, MonsterTableLoadsWithCommandsThatExistAndABalancedFirstBattle) {
-  DebugCapture system;  // reads from disk
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
+  CapturedSystem system;  // reads from disk
   const std::string path = testsupport::SourcePath("Data2/monster.txt");
   MonsterTable table;
   table.LoadFile(std::wstring(path.begin(), path.end()));
-  plat::SetServices(plat::Services{});
   ASSERT_GE(table.size(), 8u);
 
   const int32_t commandCells = static_cast<int32_t>(Load("BattleCommand.png").height / 32);

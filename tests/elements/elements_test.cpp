@@ -4,7 +4,6 @@
 
 #include "game/element.h"
 #include "game/element_list.h"
-#include "platform/services.h"
 #include "tests/fakes/debug_capture.h"
 
 namespace {
@@ -86,10 +85,7 @@ TEST(ElementList, ByIdHideAndShowTouchTheFirstOnlyWhileRemoveAndKindsTouchAll) {
 }
 
 TEST(ElementList, PurgeKeepsOrderAndTracesOnlyAChange) {
-  DebugCapture system;
-  plat::Services services;
-  services.system = &system;
-  plat::SetServices(services);
+  CapturedSystem system;
   ElementList list(7);
   for (int i = 0; i < 7; ++i) list[size_t(i)].id = i + 1;
   Purge(list);
@@ -103,7 +99,6 @@ TEST(ElementList, PurgeKeepsOrderAndTracesOnlyAChange) {
   for (const Element& e : list) ids.push_back(e.id);
   EXPECT_EQ(ids, (std::vector<int32_t>{1, 3, 4, 5, 7}));
   EXPECT_EQ(system.Joined(), L"Purge 7 -> 5\n");
-  plat::SetServices(plat::Services{});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// A sound backend for tests: records every device opened and every format asked for, and can be
-// told to have no device or to refuse formats.
+// A sound backend for tests: records every device opened and every format set, and can be told
+// to have no device or to refuse formats.
 #include <memory>
 #include <vector>
 
@@ -14,23 +14,9 @@ struct FakeAudioState {
   Result setFormatResult = S_OK;  // a failure: SetFormat refuses with it
 
   // Records.
-  int opens = 0;      // devices handed out
-  int openFails = 0;  // OpenDevice calls that failed
-  int live = 0;       // devices not yet destroyed
+  int opens = 0;                           // devices handed out
+  int live = 0;                            // devices not yet destroyed
   std::vector<plat::AudioFormat> formats;  // every SetFormat that succeeded, in order
-  int refused = 0;
-};
-
-class FakeAudioDevice : public plat::IAudioDevice {
- public:
-  explicit FakeAudioDevice(std::shared_ptr<FakeAudioState> state);
-  ~FakeAudioDevice() override;
-  Result SetFormat(const plat::AudioFormat& format) override;
-  plat::AudioFormat GetFormat() const override { return format_; }
-
- private:
-  std::shared_ptr<FakeAudioState> state_;
-  plat::AudioFormat format_;
 };
 
 class FakeAudioSystem : public plat::IAudioSystem {

@@ -9,12 +9,6 @@ using namespace plat;
 
 namespace {
 
-Matrix Unit() {
-  Matrix m;
-  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
-  return m;
-}
-
 // The size a device really gets: a windowed 0 takes the client size, a full-screen 0 the desktop.
 void WriteBackSize(PresentParameters& pp, const FakeDeviceState& s) {
   if (pp.Windowed) {
@@ -66,10 +60,11 @@ class FakeSprite : public ISprite, Live {
     Record(FakeDeviceState::SpriteEvent::SetTransform);
     return S_OK;
   }
-  Result Draw(const ITexture* texture, const RectI* src, const Vec3*, const Vec3*, uint32_t colour) override {
+  Result Draw(const ITexture* texture, const RectI* src, const Vec3*, const Vec3* position, uint32_t colour) override {
     if (!begun_ || texture == nullptr) return D3DERR_INVALIDCALL;
     FakeDeviceState::SpriteEvent& e = Record(FakeDeviceState::SpriteEvent::Draw);
     if (src) e.src = *src;
+    if (position) e.position = *position;
     e.colour = colour;
     return S_OK;
   }
@@ -93,21 +88,15 @@ class FakeSprite : public ISprite, Live {
   }
   int id_;
   bool begun_ = false;
-  Matrix transform_ = Unit();
+  Matrix transform_ = Matrix::Identity();
 };
 
 class FakeFont : public IFont, Live {
  public:
-  FakeFont(std::shared_ptr<FakeDeviceState> state, int height) : Live(std::move(state)), height_(height) {
-    ++state_->fontsMade;
-  }
-  // Records the text and returns the font's pixel height (0 for an empty string).
-  int DrawText(ISprite*, const wchar_t* text, int count, RectI* rect, uint32_t format, uint32_t colour) override {
-    if (text == nullptr) return 0;
-    size_t n = 0;  // stops at the terminator even when count is larger
-    while ((count < 0 || n < static_cast<size_t>(count)) && text[n] != L'\0') ++n;
-    state_->texts.push_back({std::wstring(text, n), rect ? *rect : RectI{}, format, colour});
-    return n == 0 ? 0 : std::abs(height_);
+  FakeFont(std::shared_ptr<FakeDeviceState> state, int height) : Live(std::move(state)), height_(height) {}
+  // The font's pixel height, 0 for an empty string.
+  int DrawText(ISprite*, const wchar_t* text, int count, RectI*, uint32_t, uint32_t) override {
+    return text == nullptr || count == 0 || text[0] == L'\0' ? 0 : std::abs(height_);
   }
   Result OnLostDevice() override { return S_OK; }
   Result OnResetDevice() override { return S_OK; }
@@ -125,6 +114,10 @@ std::vector<FakeDeviceState::SpriteEvent> FakeDeviceState::Draws() const {
   return out;
 }
 
+int FakeDeviceState::Count(SpriteEvent::Kind kind) const {
+  return int(std::count_if(sprites.begin(), sprites.end(), [&](const SpriteEvent& e) { return e.kind == kind; }));
+}
+
 // ---- Device ----
 
 Result FakeDevice::Reset(PresentParameters& pp) {
@@ -134,7 +127,7 @@ Result FakeDevice::Reset(PresentParameters& pp) {
   return S_OK;
 }
 Result FakeDevice::GetTransform(TransformType, Matrix& m) const {
-  m = Unit();
+  m = Matrix::Identity();
   return S_OK;
 }
 Result FakeDevice::GetBackBufferDesc(SurfaceDesc& desc) const {

@@ -42,7 +42,7 @@ struct FakeDeviceState {
   int presents = 0;
   std::map<uint32_t, uint32_t> renderStates;  // current values
   uint32_t liveObjects = 0;                   // objects made by the device that are still alive
-  int texturesMade = 0, spritesMade = 0, fontsMade = 0;
+  int texturesMade = 0, spritesMade = 0;
 
   // Sprite calls of every sprite the device made, in order.
   struct SpriteEvent {
@@ -51,18 +51,12 @@ struct FakeDeviceState {
     uint32_t flags = 0;
     plat::Matrix transform;  // SetTransform; for Draw, the transform in force
     plat::RectI src;
+    plat::Vec3 position;
     uint32_t colour = 0;
   };
   std::vector<SpriteEvent> sprites;
   std::vector<SpriteEvent> Draws() const;  // Draw events only
-
-  // Text drawn by every font the device made, in order.
-  struct TextEvent {
-    std::wstring text;
-    plat::RectI rect;
-    uint32_t format = 0, colour = 0;
-  };
-  std::vector<TextEvent> texts;
+  int Count(SpriteEvent::Kind kind) const;
 };
 
 class FakeDevice : public plat::IDevice {

@@ -18,28 +18,17 @@ namespace {
 // anywhere, and a scene's share of pixels (texel and triangle edges) by more.
 constexpr uint32_t kChannelTolerance = 3;
 
-class HardwareDevice : public ::testing::Test {
+class HardwareDevice : public GraphicsTest {
  protected:
   void SetUp() override {
     const char* display = std::getenv("ARENA_XVFB_DISPLAY");
     if (!display || !*display) GTEST_SKIP() << "ARENA_XVFB_DISPLAY is not set: no X server for OpenGL tests";
     setenv("DISPLAY", display, 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    system = CreateGraphicsSystem(windows);
+    windowFlags |= SDL_WINDOW_OPENGL;
+    ASSERT_NO_FATAL_FAILURE(GraphicsTest::SetUp());
     if (Failed(system->CheckDeviceType(0, DEVTYPE_HAL, FMT_X8R8G8B8, FMT_X8R8G8B8, true)))
       GTEST_SKIP() << "the hardware device type is not offered here (no OpenGL 3.3 core context)";
-  }
-  void TearDown() override {
-    device.reset();
-    system.reset();
-    if (window) SDL_DestroyWindow(window);
-    SDL_Quit();
-  }
-
-  void MakeWindow(int w, int h) {
-    window = SDL_CreateWindow("hardware device test", 0, 0, w, h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    ASSERT_NE(window, nullptr) << SDL_GetError();
   }
 
   Result MakeDevice(uint32_t type, PresentParameters pp) {
@@ -48,11 +37,6 @@ class HardwareDevice : public ::testing::Test {
                                 type == DEVTYPE_HAL ? CREATE_HARDWARE_VERTEXPROCESSING : CREATE_SOFTWARE_VERTEXPROCESSING,
                                 pp, device);
   }
-
-  fake::FakeWindowSystem windows;
-  std::unique_ptr<IGraphicsSystem> system;
-  SDL_Window* window = nullptr;
-  std::unique_ptr<IDevice> device;
 };
 
 TEST_F(HardwareDevice, DrawsTheGoldenScenesWithinTolerance) {
@@ -88,14 +72,11 @@ TEST_F(HardwareDevice, ResetTakesTheNewSizeAndKeepsTextures) {
   EXPECT_EQ(pp.BackBufferWidth, 160u);
   EXPECT_EQ(pp.BackBufferHeight, 100u);
   sprite->OnResetDevice();
-  ASSERT_EQ(device->Clear(CLEAR_TARGET | CLEAR_ZBUFFER, kBackground, 1.0f, 0), S_OK);
-  ASSERT_EQ(device->BeginScene(), S_OK);
-  sprite->Begin(kBatch);
-  Cell(*sprite, *atlas, 1, 120, 60, 0.1f);
-  sprite->End();
-  device->EndScene();
-  testsupport::Image img;
-  ASSERT_EQ(device->ReadBackBuffer(img.argb, img.width, img.height), S_OK);
+  const testsupport::Image img = Render(*device, {"kept", 0, 0, [&](IDevice&, ISprite&, ITexture&) {
+    sprite->Begin(kBatch);
+    Cell(*sprite, *atlas, 1, 120, 60, 0.1f);
+    sprite->End();
+  }});
   ASSERT_EQ(img.width, 160u);
   EXPECT_EQ(img.At(125, 72), CellAtlas()[12 * 128 + 37]);  // drawn from the kept texture
   EXPECT_EQ(img.At(0, 0), kShownBackground);
@@ -103,7 +84,7 @@ TEST_F(HardwareDevice, ResetTakesTheNewSizeAndKeepsTextures) {
 }
 
 // Windowed play presents at once; full screen waits for the vertical blank, as its settings ask,
-// and going back presents at once again. Every interval the capabilities list is the one set.
+// and going back presents at once again. Other intervals are the mapping's (tests/graphics).
 TEST_F(HardwareDevice, SetsTheSwapIntervalItsSettingsAsk) {
   MakeWindow(640, 480);
   SDL_ShowWindow(window);  // a hidden window cannot hold a full-screen device
@@ -117,17 +98,6 @@ TEST_F(HardwareDevice, SetsTheSwapIntervalItsSettingsAsk) {
   PresentParameters windowed = Windowed(640, 480);
   ASSERT_EQ(device->Reset(windowed), S_OK);
   EXPECT_EQ(SDL_GL_GetSwapInterval(), 0);
-
-  Caps caps;
-  ASSERT_EQ(device->GetDeviceCaps(caps), S_OK);
-  const std::pair<uint32_t, int> listed[] = {{PRESENT_INTERVAL_ONE, 1}, {PRESENT_INTERVAL_TWO, 2},
-                                             {PRESENT_INTERVAL_THREE, 3}, {PRESENT_INTERVAL_FOUR, 4}};
-  for (const auto& [interval, swap] : listed) {
-    if (!(caps.PresentationIntervals & interval)) continue;
-    fullScreen.PresentationInterval = interval;
-    ASSERT_EQ(device->Reset(fullScreen), S_OK);
-    EXPECT_EQ(SDL_GL_GetSwapInterval(), swap) << "present interval " << interval;
-  }
 }
 
 // The framework switches device types on one window: each device must leave no OpenGL context

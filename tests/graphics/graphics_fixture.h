@@ -1,6 +1,6 @@
 #pragma once
 // Shared set-up for the graphics tests: SDL video (the dummy driver under CTest), a graphics
-// system on the fake window system's displays, a real SDL window and a reference device on it.
+// system on the fake window system's displays, a real SDL window and a device on it.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ class GraphicsTest : public ::testing::Test {
   }
 
   plat::WindowHandle MakeWindow(int w, int h) {
-    if (!window) window = SDL_CreateWindow("graphics test", 0, 0, w, h, SDL_WINDOW_HIDDEN);
+    if (!window) window = SDL_CreateWindow("graphics test", 0, 0, w, h, windowFlags);
     EXPECT_NE(window, nullptr) << SDL_GetError();
     return plat::ToWindowHandle(window);
   }
@@ -58,6 +58,7 @@ class GraphicsTest : public ::testing::Test {
 
   fake::FakeWindowSystem windows;
   std::unique_ptr<plat::IGraphicsSystem> system;
+  uint32_t windowFlags = SDL_WINDOW_HIDDEN;
   SDL_Window* window = nullptr;
   std::unique_ptr<plat::IDevice> device;
 };

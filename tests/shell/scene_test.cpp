@@ -9,23 +9,11 @@
 #include "game/font_renderer.h"
 #include "game/scene.h"
 #include "game/texture_set.h"
-#include "platform/services.h"
 #include "tests/fakes/debug_capture.h"
 #include "tests/fakes/fake_graphics.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-// The debugger capture installed as the system the game code writes to, for one test.
-struct CapturedSystem {
-  CapturedSystem() {
-    plat::Services services;
-    services.system = &system;
-    plat::SetServices(services);
-  }
-  ~CapturedSystem() { plat::SetServices(plat::Services{}); }
-  DebugCapture system;
-};
 
 Element Button(float x, float y, int32_t width, int32_t height) {
   Element e;
@@ -161,7 +149,7 @@ TEST(TextureSet, EntriesFollowTheDeviceAndAMissingImageKeepsItsEntry) {
   set.ResetSprites(&device, nullptr, nullptr);
   EXPECT_EQ(deviceState->liveObjects, 3u);  // two sprite objects, one texture
   EXPECT_EQ(set.At(1).texture, nullptr);
-  EXPECT_NE(captured.system.Joined().find(L"Data2/Missing.png"), std::wstring::npos) << captured.system.Joined();
+  EXPECT_NE(captured.Joined().find(L"Data2/Missing.png"), std::wstring::npos) << captured.Joined();
   set.BeginBatch(1, 0x50);
   set.DrawSprite(&device, 1, 0, {}, {}, {}, {1, 1, 1});
   set.EndBatch(1);

@@ -10,7 +10,6 @@
 #include "game/overlay.h"
 #include "game/sound_system.h"
 #include "platform/audio/audio.h"
-#include "platform/services.h"
 #include "tests/fakes/debug_capture.h"
 #include "tests/fakes/fake_audio.h"
 
@@ -18,17 +17,9 @@ namespace {
 
 class SoundTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    plat::Services services;
-    services.system = &system_;
-    services.audio = &audio_;
-    plat::SetServices(services);
-  }
-  void TearDown() override { plat::SetServices(plat::Services{}); }
-
-  DebugCapture system_;
   fake::FakeAudioSystem audio_;
   fake::FakeAudioState& state_ = *audio_.state;
+  CapturedSystem system_{&audio_};
 };
 
 TEST_F(SoundTest, DeviceFollowsLossAndResetAndTakesAStoredFormatAtTheNextReset) {
@@ -89,15 +80,11 @@ TEST_F(SoundTest, FailuresAreTracedAndTheGameGoesOn) {
 }
 
 TEST(SdlAudio, DummyDriverTakesFormatsExactlyAndNoDriverGoesOnSilently) {
-  DebugCapture system;
   for (const char* driver : {"dummy", "none-such-driver"}) {
     ASSERT_EQ(setenv("SDL_AUDIODRIVER", driver, 1), 0);
     std::unique_ptr<plat::IAudioSystem> audio = plat::CreateSdlAudioSystem();
     ASSERT_NE(audio, nullptr);
-    plat::Services services;
-    services.system = &system;
-    services.audio = audio.get();
-    plat::SetServices(services);
+    CapturedSystem system(audio.get());
     const bool dummy = std::string(driver) == "dummy";
     SoundSystem sound;
     for (size_t reset = 1; reset <= 2; ++reset) {  // every reset tries again and the game goes on
@@ -119,7 +106,6 @@ TEST(SdlAudio, DummyDriverTakesFormatsExactlyAndNoDriverGoesOnSilently) {
       EXPECT_NE(system.writes[0].find(L"DirectSoundCreate8"), std::wstring::npos) << system.Joined();
       EXPECT_EQ(system.writes.back(), L"FAIL:Initialize\n");
     }
-    plat::SetServices(plat::Services{});
   }
 }
 
