@@ -10,6 +10,7 @@
 #include "game/overlay.h"
 #include "game/scene.h"
 #include "platform/services.h"
+#include "platform/system/std_streams.h"
 #include "platform/system/system.h"
 
 // Constructed before main, the Overlay first; destroyed after the framework's exit handling has
@@ -203,6 +204,7 @@ void OnMouse(bool leftDown, bool rightDown, bool, bool, bool, int, int x, int y,
 }  // namespace
 
 int main(int argc, char** argv) {
+  plat::OpenClosedStandardStreams();
   plat::SetCommandLineArgs(argc, argv);
   std::string why;
   if (!plat::InstallRealServices(&why)) {
