@@ -76,7 +76,13 @@ bool StartSdl(std::string& why) {
     return false;
   }
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver != nullptr && SDL_strcasecmp(driver, "x11") == 0) InstallDisplayLossHandler();
+  if (driver != nullptr && SDL_strcasecmp(driver, "x11") == 0) {
+    InstallDisplayLossHandler();
+    // X11 shows a window surface itself. Left to choose, SDL would put one through an OpenGL
+    // renderer, which re-creates the window for OpenGL (under a new X window) and takes the
+    // process down where OpenGL does not work: exactly where the reference device needs it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
   return true;
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <mutex>
+#include <set>
+#include <string>
 
 namespace plat::gfx {
 
@@ -20,18 +22,25 @@ bool IsGlDriverModule(const char* path) {
 }  // namespace
 
 void KeepGlDriverLoaded() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) -> int {
-          // NOLOAD: only modules already there; NODELETE: never unmapped again. The handle is
-          // kept on purpose, so the reference never drops.
-          if (info->dlpi_name && *info->dlpi_name && IsGlDriverModule(info->dlpi_name))
-            dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-          return 0;
-        },
-        nullptr);
-  });
+  // A later context may load more of them (a second probe through EGL), so every call looks again.
+  static std::mutex mutex;
+  static std::set<std::string> kept;
+  std::lock_guard lock(mutex);
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void*) -> int {
+        // NOLOAD: only modules already there; NODELETE: never unmapped again. The handle is
+        // kept on purpose, so the reference never drops.
+        if (info->dlpi_name && *info->dlpi_name && IsGlDriverModule(info->dlpi_name) &&
+            kept.insert(info->dlpi_name).second)
+          dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
+}
+
+void KeepLibraryLoaded(const char* name) {
+  // The handle is kept on purpose, as above.
+  dlopen(name, RTLD_NOW | RTLD_NODELETE);
 }
 
 namespace {

@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/graphics/gl_driver.h"
 #include "platform/graphics/raster_backend.h"
+#include "platform/system/x11_display.h"
 
 namespace plat::gfx {
 
@@ -138,19 +140,49 @@ uint32_t OfferedSwapIntervals() {
 
 GlFacts ProbeOnce() {
   GlFacts facts;
+  // A driver that cannot serve the display (none installed, an X server that refuses its
+  // requests) answers with X errors, which must mean "no hardware device", not the end.
+  X11ErrorTrap trap;
+  // Loaded here rather than by the window, so that it stays loaded until whatever the driver
+  // keeps for the process is pinned, also when no window comes up.
+  if (SDL_GL_LoadLibrary(nullptr) != 0) {
+    facts.unavailable = std::string("no OpenGL library (") + SDL_GetError() + ")";
+    return facts;
+  }
   AskForCoreContext();
   SDL_Window* w = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  if (!w) return facts;
+  if (!w) {
+    facts.unavailable = std::string("no window for OpenGL (") + SDL_GetError() + ")";
+    KeepGlDriverLoaded();
+    SDL_GL_UnloadLibrary();
+    return facts;
+  }
   if (SDL_GLContext c = SDL_GL_CreateContext(w)) {
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
     facts.maxTextureSize = uint32_t(std::max(size, 0));
-    facts.available = epoxy_gl_version() >= 33 && facts.maxTextureSize >= 1024;
+    const int version = epoxy_gl_version();
+    facts.available = version >= 33 && facts.maxTextureSize >= 1024;
+    if (version < 33) {
+      facts.unavailable = "OpenGL " + std::to_string(version / 10) + "." + std::to_string(version % 10) + " only";
+    } else if (!facts.available) {
+      facts.unavailable = "textures of at most " + std::to_string(facts.maxTextureSize) + " pixels";
+    }
     facts.swapIntervals = OfferedSwapIntervals();
     SDL_GL_MakeCurrent(w, nullptr);
     SDL_GL_DeleteContext(c);
+  } else {
+    facts.unavailable = std::string("no OpenGL 3.3 core context (") + SDL_GetError() + ")";
   }
+  trap.Sync(w);
+  if (const std::string error = trap.FirstError(); !error.empty()) {
+    facts.available = false;
+    facts.unavailable = "the X server refused OpenGL: " + error;
+  }
+  // Whatever the driver kept for the process must not look lost to leak checkers once SDL unloads it.
+  KeepGlDriverLoaded();
   SDL_DestroyWindow(w);
+  SDL_GL_UnloadLibrary();
   return facts;
 }
 
@@ -168,6 +200,8 @@ const GlFacts& ProbeGlContext() {
     if (usual.swapIntervals == 0 && driver != nullptr && std::strcmp(driver, "x11") == 0 &&
         SDL_GetHint(SDL_HINT_VIDEO_X11_FORCE_EGL) == nullptr) {
       SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+      // Where EGL finds no driver SDL unloads it before anything could be pinned.
+      KeepLibraryLoaded("libEGL.so.1");
       const GlFacts egl = ProbeOnce();
       if (egl.available && egl.swapIntervals != 0) return egl;
       SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "0");
@@ -176,6 +210,13 @@ const GlFacts& ProbeGlContext() {
   }();
   return facts;
 }
+
+bool VideoDriverHasGl() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+bool WindowsUseGl() { return VideoDriverHasGl() && GlBackendBuilt() && ProbeGlContext().available; }
 
 int SwapIntervalFor(uint32_t presentInterval, uint32_t swapIntervals) {
   switch (presentInterval) {

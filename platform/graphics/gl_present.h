@@ -1,6 +1,6 @@
 #pragma once
 // Internal to platform/graphics: shows a CPU-drawn picture in a window made with
-// SDL_WINDOW_OPENGL, where SDL will not hand out a window surface, by uploading it into a
+// SDL_WINDOW_OPENGL, which the hardware device draws into as well, by uploading it into a
 // texture and drawing that over the window.
 #include <SDL.h>
 

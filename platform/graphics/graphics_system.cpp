@@ -1,6 +1,7 @@
 // The graphics system: one adapter per display, the checks the device enumeration asks, and
 // device creation for the two device types (hardware = OpenGL, reference = CPU rasterizer).
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/graphics/device.h"
 #include "platform/graphics/graphics.h"
@@ -36,6 +37,13 @@ class GraphicsSystem final : public IGraphicsSystem {
       hardware_ = gl.available;
       hardwareMaxTexture_ = std::min<uint32_t>(gl.maxTextureSize, 16384);
       hardwareIntervals_ = gfx::PresentIntervalsOf(gl.swapIntervals);
+      // On a display that could have OpenGL the user deserves to know why F3 and -forcehal find
+      // no hardware device; the headless drivers never have one.
+      if (!hardware_ && gfx::VideoDriverHasGl()) {
+        std::fprintf(stderr, "arena: the hardware device is not offered: %s\n",
+                     gl.unavailable.c_str());
+        std::fflush(stderr);
+      }
     }
   }
 

@@ -101,7 +101,7 @@ int WholeScale(int w, int h, int targetW, int targetH);
 void ScaleUp(const uint32_t* src, int w, int h, int k, uint32_t* dst, int dstPitchPixels);
 
 // The CPU rasterizer on `window`; presents through the window surface, or through OpenGL when the
-// window was made with SDL_WINDOW_OPENGL. Null on failure.
+// window was made with SDL_WINDOW_OPENGL and a context comes up on it. Null on failure.
 std::unique_ptr<IRasterBackend> CreateReferenceBackend(SDL_Window* window);
 
 // The OpenGL 3.3 core backend on `window` (which must have SDL_WINDOW_OPENGL); null on failure,
@@ -116,8 +116,18 @@ struct GlFacts {
   bool available = false;       // an OpenGL 3.3 core context can be made
   uint32_t maxTextureSize = 0;  // GL_MAX_TEXTURE_SIZE
   uint32_t swapIntervals = 0;   // bit n set: the driver takes swap interval n (0 to 4)
+  std::string unavailable;      // why not, when it is not available
 };
 const GlFacts& ProbeGlContext();
+
+// Whether the video driver SDL runs on can offer OpenGL at all (the headless ones cannot).
+bool VideoDriverHasGl();
+// Whether windows are made for OpenGL: only where the probe made a 3.3 core context. SDL 2.26
+// cannot give a window made without SDL_WINDOW_OPENGL a context later (SDL_GL_CreateContext
+// refuses it; only its internal re-creation of the window, under a new X window, would), so the
+// choice is made once, before the first window. A window without OpenGL shows the reference
+// device's pictures through its window surface.
+bool WindowsUseGl();
 
 // The swap interval that honours a present interval, given the swap intervals the driver takes
 // (bits as in GlFacts): immediate 0, default and one 1, two to four the nearest one the driver

@@ -680,10 +680,8 @@ class ReferenceBackend final : public IRasterBackend {
 std::unique_ptr<IRasterBackend> CreateReferenceBackend(SDL_Window* window) {
   if (!window) return nullptr;
   std::unique_ptr<GlPresenter> gl;
-  if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) {
-    gl = CreateGlPresenter(window);
-    if (!gl) return nullptr;
-  }
+  // Where OpenGL fails on the window after all, its surface serves.
+  if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) gl = CreateGlPresenter(window);
   return std::make_unique<ReferenceBackend>(window, std::move(gl));
 }
 

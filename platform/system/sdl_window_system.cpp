@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/graphics/image_file.h"
+#include "platform/graphics/raster_backend.h"
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
 
@@ -49,11 +50,6 @@ void SetProgramIcon(SDL_Window* sw) {
       SDL_CreateRGBSurfaceWithFormatFrom(icon.argb.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888),
       SDL_FreeSurface);
   if (surface) SDL_SetWindowIcon(sw, surface.get());
-}
-
-bool DriverHasGl() {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
 }
 
 struct Borders {
@@ -179,8 +175,8 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
   const int cw = std::max(1, Real(clientWidth, scale_));
   const int ch = std::max(1, Real(clientHeight, scale_));
   uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
-  // The graphics devices draw with GL where a real display offers it.
-  if (DriverHasGl()) flags |= SDL_WINDOW_OPENGL;
+  // The graphics devices draw with OpenGL where it works; without, the window surface serves.
+  if (gfx::WindowsUseGl()) flags |= SDL_WINDOW_OPENGL;
   SDL_Window* sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags);
   if (sw == nullptr && (flags & SDL_WINDOW_OPENGL) != 0) {
     sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags & ~SDL_WINDOW_OPENGL);

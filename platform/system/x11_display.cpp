@@ -126,6 +126,63 @@ DisplayWatch::~DisplayWatch() {
   ::close(state_->wake);
 }
 
+void X11Sync(SDL_Window* window) {
+  const X11Window x = FromSdl(window);
+  if (x.display != nullptr) XSync(x.display, False);
+}
+
+namespace {
+struct CaughtErrors {
+  int count = 0;
+  XErrorEvent first{};
+};
+// Xlib has one error handler for the whole process, so one trap counts at a time.
+CaughtErrors* g_caught = nullptr;
+
+int CountError(Display*, XErrorEvent* event) {
+  if (g_caught != nullptr && g_caught->count++ == 0) g_caught->first = *event;
+  return 0;
+}
+}  // namespace
+
+struct X11ErrorTrap::State {
+  Display* display = nullptr;
+  XErrorHandler previous = nullptr;
+  bool installed = false;
+  CaughtErrors caught;
+};
+
+X11ErrorTrap::X11ErrorTrap() : state_(std::make_unique<State>()) {
+  if (g_caught != nullptr) return;  // within another trap, which catches these as well
+  g_caught = &state_->caught;
+  state_->previous = XSetErrorHandler(CountError);
+  state_->installed = true;
+}
+
+X11ErrorTrap::~X11ErrorTrap() {
+  if (!state_->installed) return;
+  if (state_->display != nullptr) XSync(state_->display, False);
+  XSetErrorHandler(state_->previous);
+  g_caught = nullptr;
+}
+
+void X11ErrorTrap::Sync(SDL_Window* window) {
+  const X11Window x = FromSdl(window);
+  if (x.display == nullptr) return;
+  state_->display = x.display;
+  XSync(x.display, False);
+}
+
+std::string X11ErrorTrap::FirstError() const {
+  const CaughtErrors* caught = g_caught;
+  if (caught == nullptr || caught->count == 0) return {};
+  char name[128] = {};
+  if (caught->first.display != nullptr) XGetErrorText(caught->first.display, caught->first.error_code, name, sizeof name);
+  if (name[0] == '\0') std::snprintf(name, sizeof name, "error %d", caught->first.error_code);
+  return std::string(name) + " (request " + std::to_string(caught->first.request_code) + "." +
+         std::to_string(caught->first.minor_code) + ")";
+}
+
 bool X11HasWindowManager(SDL_Window* window) {
   const X11Window x = FromSdl(window);
   if (x.display == nullptr) return false;

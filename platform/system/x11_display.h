@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace plat {
 
@@ -29,6 +30,29 @@ class DisplayWatch {
   ~DisplayWatch();
   DisplayWatch(const DisplayWatch&) = delete;
   DisplayWatch& operator=(const DisplayWatch&) = delete;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Waits until the X server has carried out everything sent on the window's connection.
+void X11Sync(SDL_Window* window);
+
+// While it exists, X errors do not end the process (Xlib's default handler exits on any): they are
+// counted instead, for probing what a driver offers. Errors come in when the server has answered,
+// so the connection the probed window is on is waited for before the previous handler comes back.
+class X11ErrorTrap {
+ public:
+  X11ErrorTrap();
+  ~X11ErrorTrap();
+  X11ErrorTrap(const X11ErrorTrap&) = delete;
+  X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
+
+  // Waits for the answers on this window's connection, and again on it when the trap ends.
+  void Sync(SDL_Window* window);
+  // The first error caught, as "BadValue (request 150.3)"; empty when none.
+  std::string FirstError() const;
 
  private:
   struct State;
