@@ -32,6 +32,8 @@ bool EnvSet(const char* name) {
   return v != nullptr && *v != '\0';
 }
 
+constexpr size_t kBoxLineLength = 60;
+
 }  // namespace
 
 void SetCommandLineArgs(int argc, char** argv) {
@@ -111,7 +113,8 @@ BoxAnswer SdlSystem::MessageBox(WindowHandle owner, const std::wstring& text,
   const BoxAnswer fallback = buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
   if (!MessageBoxesPossible()) return fallback;
 
-  const std::string utf8Text = WideToUtf8(text);
+  // SDL sizes the box to its longest line; these fit a 640x480 screen with the button.
+  const std::string utf8Text = WideToUtf8(BreakLines(text, kBoxLineLength));
   const std::string utf8Caption = WideToUtf8(caption);
   SDL_MessageBoxButtonData yesNo[2] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, static_cast<int>(BoxAnswer::Yes), "Yes"},

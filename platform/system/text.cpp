@@ -1,5 +1,6 @@
 #include "platform/system/text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace plat {
@@ -73,6 +74,47 @@ std::wstring Utf8ToWide(std::string_view text) {
     }
     out += static_cast<wchar_t>(c);
     i = j;
+  }
+  return out;
+}
+
+std::wstring BreakLines(std::wstring_view text, size_t width) {
+  if (width == 0) width = 1;
+  std::wstring out;
+  std::wstring line;
+  auto endLine = [&] {
+    out += line;
+    out += L'\n';
+    line.clear();
+  };
+  size_t start = 0;
+  for (;;) {
+    const size_t end = std::min(text.find(L'\n', start), text.size());
+    const std::wstring_view paragraph = text.substr(start, end - start);
+    size_t at = 0;
+    while (at < paragraph.size()) {
+      if (paragraph[at] == L' ') {
+        ++at;
+        continue;
+      }
+      std::wstring_view word = paragraph.substr(at, std::min(paragraph.find(L' ', at), paragraph.size()) - at);
+      at += word.size();
+      if (!line.empty() && line.size() + 1 + word.size() > width) endLine();
+      while (word.size() > width) {
+        if (!line.empty()) endLine();
+        line = word.substr(0, width);
+        endLine();
+        word.remove_prefix(width);
+      }
+      if (word.empty()) continue;
+      if (!line.empty()) line += L' ';
+      line += word;
+    }
+    out += line;
+    line.clear();
+    if (end == text.size()) break;
+    out += L'\n';
+    start = end + 1;
   }
   return out;
 }

@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -109,6 +110,37 @@ TEST(Text, Utf8AndWideRoundTripAndMalformedInputIsReplaced) {
   EXPECT_EQ(plat::Utf8ToWide("a\xE3\x83" "b"), L"a\uFFFD\uFFFDb");
   EXPECT_EQ(plat::Utf8ToWide("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD");
   EXPECT_EQ(plat::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
+}
+
+// Box texts go into lines of at most 60 characters, counted as characters however many bytes
+// each takes in UTF-8, broken at blanks; a word longer than a line is cut, and line breaks already
+// in the text stay.
+TEST(Text, BreakLinesKeepsEveryWordWithinTheWidth) {
+  const std::wstring sixty(60, L'x');
+  EXPECT_EQ(plat::BreakLines(sixty, 60), sixty);
+  EXPECT_EQ(plat::BreakLines(sixty + L" y", 60), sixty + L"\ny");
+  EXPECT_EQ(plat::BreakLines(L"a " + std::wstring(130, L'w'), 60),
+            L"a\n" + std::wstring(60, L'w') + L"\n" + std::wstring(60, L'w') + L"\n" + std::wstring(10, L'w'));
+  EXPECT_EQ(plat::BreakLines(L"File: x.cpp\nLine: 3\n\nDo you  want to debug? ", 60),
+            L"File: x.cpp\nLine: 3\n\nDo you want to debug?");
+
+  std::string words;
+  for (int i = 0; i < 12; ++i) words += "Gr\xC3\xB6\xC3\x9F" "en\xC3\xA4nderung \xE3\x83\xA2\xE3\x83\xB3 ";
+  const std::wstring wide = plat::Utf8ToWide(words);
+  const std::wstring longWord(100, L'\u30E2');
+  const std::string broken = plat::WideToUtf8(plat::BreakLines(wide + longWord, 60));
+  std::wstring joined;
+  int lines = 0;
+  for (size_t start = 0, end; start <= broken.size(); start = end + 1, ++lines) {
+    end = std::min(broken.find('\n', start), broken.size());
+    const std::string line = broken.substr(start, end - start);
+    // Cut only between characters: each line is whole UTF-8 text on its own.
+    EXPECT_EQ(plat::WideToUtf8(plat::Utf8ToWide(line)), line);
+    EXPECT_LE(plat::Utf8ToWide(line).size(), 60u) << line;
+    joined += (joined.empty() ? L"" : L" ") + plat::Utf8ToWide(line);
+  }
+  EXPECT_EQ(lines, 6) << "three 17-character words a line, then the long word in two";
+  EXPECT_EQ(joined, wide + std::wstring(60, L'\u30E2') + L" " + std::wstring(40, L'\u30E2')) << "no word lost or changed";
 }
 
 }  // namespace
