@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/services.h"
+#include "platform/system/end_signals.h"
 #include "platform/system/sdl_system.h"
 #include "platform/system/sdl_window_system.h"
 #include "platform/system/x11_display.h"
@@ -48,6 +49,9 @@ bool StartSdl(std::string& why) {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // The click that activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Ours close the windows on SIGTERM, SIGINT and SIGHUP alike, and end a message box that is up.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  InstallEndSignals();
   // The window's class (X11) and application id (Wayland) are the names the desktop entry gives,
   // whatever the program file is called: docks group the window with its launcher by them. SDL
   // reads them from these variables when its video starts, and has no hint for them.

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/system/end_signals.h"
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
 
@@ -111,7 +112,8 @@ void SdlSystem::OutputDebugString(const std::wstring& text) {
 BoxAnswer SdlSystem::MessageBox(WindowHandle owner, const std::wstring& text,
                                 const std::wstring& caption, BoxButtons buttons, bool errorIcon) {
   const BoxAnswer fallback = buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
-  if (!MessageBoxesPossible()) return fallback;
+  // Once the game is told to end, nobody is left to answer.
+  if (!MessageBoxesPossible() || EndSignalled()) return fallback;
 
   // SDL sizes the box to its longest line; these fit a 640x480 screen with the button.
   const std::string utf8Text = WideToUtf8(BreakLines(text, kBoxLineLength));
@@ -137,6 +139,8 @@ BoxAnswer SdlSystem::MessageBox(WindowHandle owner, const std::wstring& text,
     data.buttons = ok;
   }
   int pressed = -1;
+  // SDL shows the box from a process of its own and waits for it.
+  const BoxChildGuard guard;
   if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) return fallback;
   return static_cast<BoxAnswer>(pressed);
 }

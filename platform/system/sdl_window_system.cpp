@@ -12,6 +12,7 @@
 
 #include "platform/graphics/image_file.h"
 #include "platform/graphics/raster_backend.h"
+#include "platform/system/end_signals.h"
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
 
@@ -423,10 +424,18 @@ int SdlWindowSystem::GetWindowDisplay(WindowHandle w) const {
 
 void SdlWindowSystem::Pump() {
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
+  if (const int signal = PendingEndSignal()) EndBySignalWithDesktopMode(signal);
   SDL_PumpEvents();
   const Facts facts(*this);
   std::vector<Msg> produced;
   SDL_Event e;
+  if (TakeCloseRequest()) {
+    // As SDL's own handler would have it: the quit event closes every window.
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    quit.quit.timestamp = SDL_GetTicks();
+    translator_.Translate(quit, facts, SDL_GetTicks64(), produced);
+  }
   while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
     translator_.Translate(e, facts, EventTime(e, SDL_GetTicks64()), produced);
   }
@@ -488,6 +497,15 @@ LRESULT SdlWindowSystem::DefWindowProc(WindowHandle w, uint32_t message, WPARAM 
     default:
       return 0;
   }
+}
+
+void SdlWindowSystem::EndBySignalWithDesktopMode(int signal) {
+  for (auto& [sw, record] : windows_) {
+    if (!record.fullScreen) continue;
+    SDL_SetWindowFullscreen(sw, 0);
+    X11Sync(sw);  // the mode change must reach the server before the process ends
+  }
+  EndBySignal(signal);
 }
 
 void SdlWindowSystem::ClipCursor(WindowHandle w, bool confine) {

@@ -73,6 +73,8 @@ class SdlWindowSystem final : public IWindowSystem {
 
   SDL_Window* Find(WindowHandle w) const;  // null unless it is one of ours
   void Pump();
+  // Leaves full screen, so that the desktop's display mode is back, and ends the process by `signal`.
+  [[noreturn]] void EndBySignalWithDesktopMode(int signal);
   void NoteOwnChange(WindowHandle w);
 
   std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window on an X display
