@@ -182,13 +182,17 @@ Result AppDisplayErrorMessage(Result hr) {
   FrameworkState& s = GetAppState();
   AppErrorInfo info = AppGetErrorInfo(hr);
   s.SetExitCode(info.exitCode);
-  if (info.text && s.GetShowMsgBoxOnError()) {
-    wchar_t text[512];
-    AppStringPrintf(text, 512, L"%ls %ls", info.text, info.advice);
+  plat::ISystem* sys = System();
+  if (!info.text || !sys) return hr;
+  wchar_t text[512];
+  AppStringPrintf(text, 512, L"%ls %ls", info.text, info.advice);
+  // The box's words go to the debugger output (standard error) as well, on one line: boxes may be
+  // off, or shown where nobody looks.
+  sys->OutputDebugString(std::wstring(text) + L"\n");
+  if (s.GetShowMsgBoxOnError()) {
     const wchar_t* title = s.WindowTitle();
     std::wstring caption = title[0] != L'\0' ? title : L"DirectX Application";
-    if (plat::ISystem* sys = System())
-      sys->MessageBox(AppGetHWND(), text, caption, plat::BoxButtons::Ok, true);
+    sys->MessageBox(AppGetHWND(), text, caption, plat::BoxButtons::Ok, true);
   }
   return hr;
 }
@@ -197,6 +201,13 @@ Result AppDisplayErrorMessage(Result hr) {
 // Traces
 
 Result AppTrace(const char* sourceFile, uint32_t line, Result hr, const wchar_t* message, bool popMsgBox) {
+  // A failure worth a box says what it was in a sentence of its own, box or not.
+  plat::ISystem* sys = System();
+  if (popMsgBox && sys) {
+    std::wstring sentence = L"Unexpected error encountered";
+    if (message && *message) sentence += std::wstring(L": ") + message + L" failed";
+    sys->OutputDebugString(sentence + L" (" + plat::ResultName(hr) + L": " + plat::ResultDescription(hr) + L")\n");
+  }
   // No boxes at all while the user asked for none.
   if (!GetAppState().GetShowMsgBoxOnError()) popMsgBox = false;
   return plat::TraceResult(sourceFile, line, hr, message, popMsgBox);

@@ -35,14 +35,18 @@ TEST_F(FrameworkTest, EachFrameworkErrorHasItsExitCodeAndATextToActOn) {
   const wchar_t* const foreign[] = {L"Direct", L"D3D", L"DLL", L"SDK", L"Windows"};
   for (const Case& c : cases) {
     platform.system.shown.clear();
+    platform.system.writes.clear();
     EXPECT_EQ(AppDisplayErrorMessage(c.hr), c.hr);
     EXPECT_EQ(AppGetExitCode(), c.exitCode);
     if (c.says.empty()) {
       EXPECT_TRUE(platform.system.shown.empty());
+      EXPECT_TRUE(platform.system.writes.empty());
       continue;
     }
     ASSERT_EQ(platform.system.shown.size(), 1u);
     const std::wstring& text = platform.system.shown[0].text;
+    // Standard error carries the same words, on a line of their own.
+    EXPECT_EQ(platform.system.writes, std::vector<std::wstring>{text + L"\n"}) << c.exitCode;
     for (const std::wstring& words : c.says)
       EXPECT_NE(text.find(words), std::wstring::npos) << c.exitCode << ": " << words;
     for (const wchar_t* name : foreign) EXPECT_EQ(text.find(name), std::wstring::npos) << c.exitCode << ": " << name;
@@ -51,12 +55,19 @@ TEST_F(FrameworkTest, EachFrameworkErrorHasItsExitCodeAndATextToActOn) {
   }
 }
 
-TEST_F(FrameworkTest, NoErrorMessageBoxesKeepsTheExitCodeButShowsNothing) {
+TEST_F(FrameworkTest, NoErrorMessageBoxesKeepsTheExitCodeAndTheWordsButShowsNothing) {
   platform.graphics->createDeviceResult = E_FAIL;
   EXPECT_EQ(StartUp(L"arena -noerrormsgboxes"), APPERR_CREATINGDEVICE);
   EXPECT_EQ(AppGetExitCode(), 6);
   EXPECT_TRUE(platform.system.shown.empty());
   EXPECT_TRUE(platform.system.DebugOutputContains(L"CreateDevice"));
+  EXPECT_TRUE(platform.system.DebugOutputContains(L"\nFailed creating the graphics device. Install"));
+  // A failure that would ask whether to debug says what failed in a sentence too.
+  platform.system.writes.clear();
+  APP_ERR_MSGBOX(L"CreateWindow", E_FAIL);
+  EXPECT_TRUE(platform.system.shown.empty());
+  ASSERT_EQ(platform.system.writes.size(), 2u);
+  EXPECT_EQ(platform.system.writes[0], L"Unexpected error encountered: CreateWindow failed (E_FAIL: Unspecified error.)\n");
 }
 
 TEST_F(FrameworkTest, CreatedCallbackFailureReleasesTheDeviceWithoutFurtherCallbacks) {
