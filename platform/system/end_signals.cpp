@@ -31,12 +31,14 @@ constexpr int kOtherEndSignals[] = {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALR
 // said who it is.
 struct Shared {
   std::atomic<pid_t> boxPid{0};
-  std::atomic<int> ended{0};
+  std::atomic<int> ended{0};  // an ending signal has come
 };
-static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<int>::is_always_lock_free &&
+                  std::atomic<bool>::is_always_lock_free,
               "touched from signal handlers");
 
-Shared* g_shared = nullptr;
+Shared* g_shared = nullptr;  // null when no shared page could be had: boxes then go unguarded
+std::atomic<bool> g_ended{false};
 std::atomic<int> g_closeRequests{0};
 std::atomic<int> g_endSignal{0};
 std::atomic<bool> g_boxUp{false};
@@ -52,6 +54,7 @@ bool IsClose(int signal) {
 
 void OnSignal(int signal) {
   const int savedErrno = errno;
+  g_ended.store(true);
   if (g_shared != nullptr) {
     g_shared->ended.store(1);
     const pid_t box = g_shared->boxPid.load();
@@ -68,13 +71,17 @@ void OnSignal(int signal) {
   errno = savedErrno;
 }
 
-// In every forked child: the game's handlers are not the child's. A box's child also dies with
-// the game, and leaves at once when the game is already gone or an ending signal came first.
-void AfterForkInChild() {
+void RestoreDefault(int signal) {
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
-  for (int signal : g_handled) ::sigaction(signal, &fallback, nullptr);
+  ::sigaction(signal, &fallback, nullptr);
+}
+
+// In every forked child: the game's handlers are not the child's. A box's child also dies with
+// the game, and leaves at once when the game is already gone or an ending signal came first.
+void AfterForkInChild() {
+  for (int signal : g_handled) RestoreDefault(signal);
   if (!g_boxUp.load()) return;
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (::getppid() != g_boxParent) ::_exit(1);
@@ -97,9 +104,8 @@ void WatchEndSignals() {
 
 void Install() {
   void* page = ::mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-  if (page == MAP_FAILED) return;
-  g_shared = new (page) Shared;  // lives as long as the process
-  if (::pipe2(g_wake, O_CLOEXEC) != 0) return;
+  if (page != MAP_FAILED) g_shared = new (page) Shared;  // lives as long as the process
+  const bool watch = ::pipe2(g_wake, O_CLOEXEC) == 0;
 
   std::vector<int> wanted(std::begin(kCloseSignals), std::end(kCloseSignals));
   wanted.insert(wanted.end(), std::begin(kOtherEndSignals), std::end(kOtherEndSignals));
@@ -124,7 +130,7 @@ void Install() {
     if (const int signal = g_endSignal.load()) EndBySignal(signal);
   });
   try {
-    std::thread(WatchEndSignals).detach();
+    if (watch) std::thread(WatchEndSignals).detach();
   } catch (const std::system_error&) {
     // No thread: the signals then wait for the main loop alone.
   }
@@ -141,13 +147,10 @@ bool TakeCloseRequest() { return g_closeRequests.exchange(0) != 0; }
 
 int PendingEndSignal() { return g_endSignal.load(); }
 
-bool EndSignalled() { return g_shared != nullptr && g_shared->ended.load() != 0; }
+bool EndSignalled() { return g_ended.load(); }
 
 void EndBySignal(int signal) {
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  sigemptyset(&fallback.sa_mask);
-  ::sigaction(signal, &fallback, nullptr);
+  RestoreDefault(signal);
   sigset_t only;
   sigemptyset(&only);
   sigaddset(&only, signal);
