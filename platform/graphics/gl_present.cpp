@@ -146,7 +146,7 @@ GlFacts ProbeOnce() {
   // Loaded here rather than by the window, so that it stays loaded until whatever the driver
   // keeps for the process is pinned, also when no window comes up.
   if (SDL_GL_LoadLibrary(nullptr) != 0) {
-    facts.unavailable = std::string("no OpenGL library (") + SDL_GetError() + ")";
+    facts.unavailable = std::string("OpenGL does not load (") + SDL_GetError() + ")";
     return facts;
   }
   AskForCoreContext();
