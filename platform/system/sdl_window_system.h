@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/system/event_translator.h"
 #include "platform/system/window_system.h"
@@ -33,6 +34,7 @@ class SdlWindowSystem final : public IWindowSystem {
   Rect GetClientRect(WindowHandle w) const override;
   Rect GetWindowRect(WindowHandle w) const override;
   Rect AdjustWindowRect(WindowHandle w, const Rect& client) const override;
+  Rect NewWindowFrame() const override;
   void SetWindowRect(WindowHandle w, const Rect& outer) override;
   void SetClientSize(WindowHandle w, int width, int height) override;
 
@@ -68,17 +70,26 @@ class SdlWindowSystem final : public IWindowSystem {
     bool destroying = false;
     bool fullScreen = false;
     SDL_Rect windowed{};  // client position and size to return to from full screen
+    // In full screen: the window manager there was while the window last had the focus (0: none),
+    // and how often the focus has been asked back since.
+    unsigned long manager = 0;
+    int focusRequests = 0;
   };
   class Facts;
 
   SDL_Window* Find(WindowHandle w) const;  // null unless it is one of ours
   void Pump();
   void NoteOwnChange(WindowHandle w);
+  void KeepFullScreen(uint64_t nowMs);
+  void CoverDisplay(SDL_Window* sw);
+  SDL_Rect DisplayRect(int display) const;  // screen pixels, as the display is now
 
   std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window on an X display
   std::map<SDL_Window*, WindowRecord> windows_;
   std::deque<Msg> queue_;
   int scale_ = 1;
+  uint64_t nextFullScreenCheck_ = 0;
+  mutable std::optional<Rect> newWindowFrame_;  // screen pixels, measured once
   bool quitPosted_ = false;
   int quitCode_ = 0;
   EventTranslator translator_;
