@@ -42,7 +42,9 @@ constexpr uint8_t kIconPng[] = {
 constexpr int kFrameExtentsWaitMs = 500;
 // How often a full-screen window looks whether its display or its window manager has changed.
 constexpr uint64_t kFullScreenCheckMs = 250;
-// How often it asks for the focus back when the window manager changed under it (about 2 s).
+// A window that had the focus this shortly before its window manager went or was replaced asks for
+// it back, for a while and a few times: a new manager may take it once more as it settles.
+constexpr uint64_t kFocusMemoryMs = 2000, kRefocusMs = 3000;
 constexpr int kMostFocusRequests = 8;
 
 void SetProgramIcon(SDL_Window* sw) {
@@ -412,7 +414,8 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
   }
   record.fullScreen = true;
   record.manager = X11WindowManager(sw);
-  record.focusRequests = 0;
+  record.focusedAt = SDL_GetTicks64();  // it goes full screen as the window in use
+  record.refocusUntil = 0;
   ClipCursor(w, true);
   GrabKeyboard(w, true);
   return true;
@@ -505,13 +508,15 @@ void SdlWindowSystem::KeepFullScreen(uint64_t nowMs) {
     const unsigned long manager = X11WindowManager(sw);
     if (manager == 0) CoverDisplay(sw);
     // The server's own answer: SDL hears of a lost focus only when it next reads its events.
-    if (X11HasFocus(sw)) {
+    const bool focused = X11HasFocus(sw);
+    if (focused) record.focusedAt = nowMs;
+    if (manager != record.manager) {
       record.manager = manager;
+      record.refocusUntil = nowMs - record.focusedAt <= kFocusMemoryMs ? nowMs + kRefocusMs : 0;
       record.focusRequests = 0;
-      continue;
     }
-    // The manager that took the focus is still there to give it back when the user asks.
-    if (manager == record.manager || record.focusRequests >= kMostFocusRequests) continue;
+    // Otherwise the focus went where the user or the manager sent it, and comes back the same way.
+    if (focused || nowMs >= record.refocusUntil || record.focusRequests >= kMostFocusRequests) continue;
     ++record.focusRequests;
     NoteOwnChange(ToWindowHandle(sw));
     if (manager == 0) {

@@ -70,9 +70,10 @@ class SdlWindowSystem final : public IWindowSystem {
     bool destroying = false;
     bool fullScreen = false;
     SDL_Rect windowed{};  // client position and size to return to from full screen
-    // In full screen: the window manager there was while the window last had the focus (0: none),
-    // and how often the focus has been asked back since.
+    // In full screen: the window manager last seen (0: none), when the window last had the focus,
+    // and until when, and how often, it asks for the focus back after the manager changed.
     unsigned long manager = 0;
+    uint64_t focusedAt = 0, refocusUntil = 0;
     int focusRequests = 0;
   };
   class Facts;
