@@ -90,6 +90,8 @@ Result AppInit(bool parseCommandLine, bool handleDefaultHotkeys, bool showMsgBox
     const int scale = s.GetOverrideScale();
     windows->SetPresentationScale(scale > 0 ? scale : windows->DesktopScale());
   }
+  // Whoever asked for it, the scale is only as large as the screen can show the window at.
+  AppHoldPresentationScale();
 
   if (!s.GetD3D()) {
     const plat::Services& services = plat::GetServices();

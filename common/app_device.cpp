@@ -38,6 +38,8 @@ void ApplyFirstDeviceOverrides(FrameworkState& s, DeviceSettings& settings) {
     settings.DeviceType = plat::DEVTYPE_HAL;
   if (s.GetOverrideWidth() != 0) settings.pp.BackBufferWidth = static_cast<uint32_t>(s.GetOverrideWidth());
   if (s.GetOverrideHeight() != 0) settings.pp.BackBufferHeight = static_cast<uint32_t>(s.GetOverrideHeight());
+  // Full screen shows display modes only: a size no mode has would fail the device.
+  if (s.GetOverrideWidth() != 0 || s.GetOverrideHeight() != 0) AppFitFullScreenSize(settings);
   ApplyVertexProcessingOverrides(s, settings);
 }
 
@@ -46,13 +48,14 @@ bool Inside(const plat::Rect& inner, const plat::Rect& outer) {
          inner.bottom <= outer.bottom;
 }
 
-// The display the adapter drives, or null when the window system does not know it.
+// Where windows may go on the display the adapter drives; false when the window system does not
+// know that display.
 bool AdapterWorkArea(int monitor, plat::Rect& workArea) {
   plat::IWindowSystem* windows = Windows();
   if (!windows) return false;
   std::vector<plat::DisplayInfo> displays = windows->GetDisplays();
   if (monitor < 0 || static_cast<size_t>(monitor) >= displays.size()) return false;
-  workArea = displays[static_cast<size_t>(monitor)].workArea;
+  workArea = AppUsableWorkArea(displays[static_cast<size_t>(monitor)], windows->PresentationScale());
   return true;
 }
 

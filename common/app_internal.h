@@ -24,6 +24,16 @@ void AppSetupCursor();
 // Frame step: the desktop's format changed under a windowed device; follow it.
 void AppAdoptDesktopFormat(const DeviceSettings& current, uint32_t desktopFormat);
 
+// The screen. A work area smaller than any desktop, or outside its display, is the display's
+// bounds. The presentation scale the window system has is lowered to the largest at which the
+// game's window, frame included, fits the work area (one line on standard error says so). A
+// full-screen size that is no display mode becomes the nearest mode (with a line). A full-screen
+// window that covers its display at a new size takes a back buffer of that size.
+plat::Rect AppUsableWorkArea(const plat::DisplayInfo& display, int scale);
+void AppHoldPresentationScale();
+void AppFitFullScreenSize(DeviceSettings& settings);
+void AppFollowDisplayMode();
+
 // Applies the command line to the framework state's overrides and options.
 void AppApplyCommandLine();
 

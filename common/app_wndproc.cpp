@@ -325,7 +325,11 @@ void AppCheckForWindowSizeChange() {
   FrameworkState& s = GetAppState();
   const DeviceSettings* current = s.GetCurrentDeviceSettings();
   plat::IWindowSystem* windows = Windows();
-  if (s.GetIgnoreSizeChange() || !s.GetD3DDevice() || !current || !current->pp.Windowed || !windows) return;
+  if (s.GetIgnoreSizeChange() || !s.GetD3DDevice() || !current || !windows) return;
+  if (!current->pp.Windowed) {
+    AppFollowDisplayMode();  // in full screen only the display can change the window's size
+    return;
+  }
 
   plat::Rect client = windows->GetClientRect(AppGetHWND());
   if (static_cast<uint32_t>(client.Width()) == current->pp.BackBufferWidth &&

@@ -36,6 +36,28 @@ bool HasRefresh(const EnumAdapterInfo& adapter, uint32_t format, uint32_t rate) 
                      [&](const DisplayMode& m) { return m.Format == format && m.RefreshRate == rate; });
 }
 
+}  // namespace
+
+bool ClosestDisplayMode(const EnumAdapterInfo& adapter, uint32_t format, uint32_t& width, uint32_t& height) {
+  const DisplayMode* best = nullptr;
+  int64_t bestDistance = std::numeric_limits<int64_t>::max();
+  for (const DisplayMode& m : adapter.displayModes) {
+    if (m.Format != format) continue;
+    const int64_t d = Distance(m.Width, width) + Distance(m.Height, height);
+    if (d < bestDistance) {
+      best = &m;
+      bestDistance = d;
+      if (d == 0) break;
+    }
+  }
+  if (!best) return false;
+  width = best->Width;
+  height = best->Height;
+  return true;
+}
+
+namespace {
+
 // A multisample type is usable at a quality when the device reports more quality levels than the
 // quality index (levels n allow qualities 0 .. n-1).
 bool HasMultiSample(const EnumDeviceSettingsCombo& combo, uint32_t type, uint32_t quality) {
@@ -209,23 +231,7 @@ DeviceSettings BuildValidSettings(IGraphicsSystem* graphics, const EnumDeviceSet
       w = desktop.Width;
       h = desktop.Height;
     }
-    if (!combo.Windowed) {
-      const DisplayMode* best = nullptr;
-      int64_t bestDistance = std::numeric_limits<int64_t>::max();
-      for (const DisplayMode& m : adapter.displayModes) {
-        if (m.Format != combo.AdapterFormat) continue;
-        int64_t d = Distance(m.Width, w) + Distance(m.Height, h);
-        if (d < bestDistance) {
-          best = &m;
-          bestDistance = d;
-          if (d == 0) break;
-        }
-      }
-      if (best) {
-        w = best->Width;
-        h = best->Height;
-      }
-    }
+    if (!combo.Windowed) ClosestDisplayMode(adapter, combo.AdapterFormat, w, h);
     pp.BackBufferWidth = w;
     pp.BackBufferHeight = h;
   }

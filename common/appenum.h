@@ -126,6 +126,10 @@ class DeviceEnumeration {
   DeviceEnumeration();
 };
 
+// The adapter's display mode in `format` nearest to width x height (the least sum of the width and
+// height differences; the first of equals), written back; false, and unchanged, when it has none.
+bool ClosestDisplayMode(const EnumAdapterInfo& adapter, uint32_t format, uint32_t& width, uint32_t& height);
+
 // Colour bits per channel of a back-buffer or display format (0 when not a colour format).
 uint32_t ColorChannelBits(uint32_t format);
 uint32_t DepthBits(uint32_t format);

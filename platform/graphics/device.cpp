@@ -611,7 +611,14 @@ Result CompletePresentParameters(const DeviceConfig& config, PresentParameters& 
       return m.width == pp.BackBufferWidth && m.height == pp.BackBufferHeight && m.bitsPerPixel == BitsOf(pp.BackBufferFormat) &&
              (pp.FullScreen_RefreshRateInHz == 0 || m.refreshRate == pp.FullScreen_RefreshRateInHz);
     });
-    if (!listed) return D3DERR_INVALIDCALL;
+    // A mode the display was set to after the modes were read (xrandr) is no less a mode: the
+    // full-screen window covers the display at that size already.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(config.window, &w, &h);
+    const bool covered = (SDL_GetWindowFlags(config.window) & SDL_WINDOW_FULLSCREEN) != 0 &&
+                         uint32_t(w / config.presentScale) == pp.BackBufferWidth &&
+                         uint32_t(h / config.presentScale) == pp.BackBufferHeight;
+    if (!listed && !covered) return D3DERR_INVALIDCALL;
   }
   if (!IsBackBufferFormat(pp.BackBufferFormat)) return D3DERR_INVALIDCALL;
   if (pp.BackBufferWidth > 16384 || pp.BackBufferHeight > 16384) return D3DERR_INVALIDCALL;

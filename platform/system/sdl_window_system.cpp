@@ -42,6 +42,12 @@ constexpr uint8_t kIconPng[] = {
 
 // How long a window manager that offers to tell a new window's frame may take to answer.
 constexpr int kFrameExtentsWaitMs = 500;
+// How often a full-screen window looks whether its display or its window manager has changed.
+constexpr uint64_t kFullScreenCheckMs = 250;
+// A window that had the focus this shortly before its window manager went or was replaced asks for
+// it back, for a while and a few times: a new manager may take it once more as it settles.
+constexpr uint64_t kFocusMemoryMs = 2000, kRefocusMs = 3000;
+constexpr int kMostFocusRequests = 8;
 
 void SetProgramIcon(SDL_Window* sw) {
   gfx::DecodedImage icon;
@@ -194,7 +200,10 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
   MinMaxInfo limits;
   SendMessage(w, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
   if (IsWindow(w) && limits.minTrackWidth > 0 && limits.minTrackHeight > 0) {
-    SDL_SetWindowMinimumSize(sw, Real(limits.minTrackWidth, scale_), Real(limits.minTrackHeight, scale_));
+    // A window manager keeps a window at least this large, even past the screen's edges.
+    const SDL_Rect screen = DisplayRect(std::max(0, SDL_GetWindowDisplayIndex(sw)));
+    SDL_SetWindowMinimumSize(sw, std::min(Real(limits.minTrackWidth, scale_), std::max(1, screen.w)),
+                             std::min(Real(limits.minTrackHeight, scale_), std::max(1, screen.h)));
   }
   if (scale_ > 1) X11SetSizeStep(sw, scale_);
   return w;
@@ -250,6 +259,27 @@ Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
 Rect SdlWindowSystem::AdjustWindowRect(WindowHandle w, const Rect& client) const {
   const Borders b = FrameBorders(Find(w), scale_);
   return Rect{client.left - b.left, client.top - b.top, client.right + b.right, client.bottom + b.bottom};
+}
+
+Rect SdlWindowSystem::NewWindowFrame() const {
+  if (!newWindowFrame_) {
+    // The manager tells the frame of a window not mapped yet: a hidden one, made to ask and gone.
+    Rect frame;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
+      if (SDL_Window* probe = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 64, 64,
+                                               SDL_WINDOW_HIDDEN)) {
+        if (const auto extents = X11RequestFrameExtents(probe, kFrameExtentsWaitMs))
+          frame = Rect{extents->left, extents->top, extents->right, extents->bottom};
+        SDL_DestroyWindow(probe);
+      }
+    }
+    newWindowFrame_ = frame;
+  }
+  const Borders b = LogicalFrame(Borders{newWindowFrame_->top, newWindowFrame_->left, newWindowFrame_->bottom,
+                                         newWindowFrame_->right},
+                                 scale_);
+  return Rect{b.left, b.top, b.right, b.bottom};
 }
 
 void SdlWindowSystem::SetWindowRect(WindowHandle w, const Rect& outer) {
@@ -343,6 +373,18 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
     GrabKeyboard(w, false);
     return ok;
   }
+  if (record.fullScreen && mode != nullptr) {
+    // Already covering a display of that size: SDL's list of modes may not know it (a mode set
+    // with xrandr since SDL read them), and would pick another.
+    int width = 0, height = 0;
+    SDL_GetWindowSize(sw, &width, &height);
+    if (width == Real(static_cast<int>(std::min<uint32_t>(mode->width, INT32_MAX)), scale_) &&
+        height == Real(static_cast<int>(std::min<uint32_t>(mode->height, INT32_MAX)), scale_)) {
+      ClipCursor(w, true);
+      GrabKeyboard(w, true);
+      return true;
+    }
+  }
   if (!record.fullScreen) {
     SDL_GetWindowPosition(sw, &record.windowed.x, &record.windowed.y);
     SDL_GetWindowSize(sw, &record.windowed.w, &record.windowed.h);
@@ -368,6 +410,9 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
     if (SDL_GetDisplayBounds(display, &bounds) == 0) X11PlaceWindow(sw, {bounds.x, bounds.y, chosen.w, chosen.h});
   }
   record.fullScreen = true;
+  record.manager = X11WindowManager(sw);
+  record.focusedAt = SDL_GetTicks64();  // it goes full screen as the window in use
+  record.refocusUntil = 0;
   ClipCursor(w, true);
   GrabKeyboard(w, true);
   return true;
@@ -396,9 +441,15 @@ std::vector<DisplayInfo> SdlWindowSystem::GetDisplays() const {
   for (int i = 0; i < count; ++i) {
     DisplayInfo d;
     if (const char* name = SDL_GetDisplayName(i)) d.name = name;
-    SDL_Rect r{};
-    if (SDL_GetDisplayBounds(i, &r) == 0) d.bounds = ToRect(r, scale_);
-    d.workArea = SDL_GetDisplayUsableBounds(i, &r) == 0 ? ToRect(r, scale_) : d.bounds;
+    const SDL_Rect bounds = DisplayRect(i);
+    d.bounds = ToRect(bounds, scale_);
+    SDL_Rect usable{}, r{};
+    // SDL reads the work area afresh but clips it to the display as it was at start.
+    if (SDL_GetDisplayUsableBounds(i, &usable) == 0) {
+      d.workArea = SDL_IntersectRect(&usable, &bounds, &r) == SDL_TRUE ? ToRect(r, scale_) : Rect{};
+    } else {
+      d.workArea = d.bounds;
+    }
     SDL_DisplayMode desktop{};
     if (SDL_GetDesktopDisplayMode(i, &desktop) == 0) {
       const auto converted = ModesFromSdl({desktop}, scale_);
@@ -415,6 +466,13 @@ std::vector<DisplayInfo> SdlWindowSystem::GetDisplays() const {
     displays.push_back(std::move(d));
   }
   return displays;
+}
+
+SDL_Rect SdlWindowSystem::DisplayRect(int display) const {
+  SDL_Rect r{};
+  if (SDL_GetDisplayBounds(display, &r) != 0) return SDL_Rect{};
+  if (windows_.empty()) return r;
+  return X11DisplayRect(windows_.begin()->first, r).value_or(r);
 }
 
 int SdlWindowSystem::GetWindowDisplay(WindowHandle w) const {
@@ -441,6 +499,47 @@ void SdlWindowSystem::Pump() {
   }
   translator_.Poll(SDL_GetTicks64(), produced);
   queue_.insert(queue_.end(), produced.begin(), produced.end());
+  KeepFullScreen(SDL_GetTicks64());
+}
+
+// A window manager that goes away, or is replaced, takes the focus from a full-screen window and
+// may give it back its windowed size on the way out; nothing would give either back. Without a
+// manager the window covers its display itself, also when the display's mode changes.
+void SdlWindowSystem::KeepFullScreen(uint64_t nowMs) {
+  if (nowMs < nextFullScreenCheck_) return;
+  nextFullScreenCheck_ = nowMs + kFullScreenCheckMs;
+  for (auto& [sw, record] : windows_) {
+    if (!record.fullScreen || record.destroying) continue;
+    const unsigned long manager = X11WindowManager(sw);
+    if (manager == 0) CoverDisplay(sw);
+    // The server's own answer: SDL hears of a lost focus only when it next reads its events.
+    const bool focused = X11HasFocus(sw);
+    if (focused) record.focusedAt = nowMs;
+    if (manager != record.manager) {
+      record.manager = manager;
+      record.refocusUntil = nowMs - record.focusedAt <= kFocusMemoryMs ? nowMs + kRefocusMs : 0;
+      record.focusRequests = 0;
+    }
+    // Otherwise the focus went where the user or the manager sent it, and comes back the same way.
+    if (focused || nowMs >= record.refocusUntil || record.focusRequests >= kMostFocusRequests) continue;
+    ++record.focusRequests;
+    NoteOwnChange(ToWindowHandle(sw));
+    if (manager == 0) {
+      X11TakeFocus(sw);
+    } else {
+      if ((SDL_GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(sw);
+      SDL_RaiseWindow(sw);  // asks the new manager to activate it
+    }
+  }
+}
+
+void SdlWindowSystem::CoverDisplay(SDL_Window* sw) {
+  const SDL_Rect display = DisplayRect(std::max(0, SDL_GetWindowDisplayIndex(sw)));
+  SDL_Rect at{};
+  if (display.w <= 0 || display.h <= 0 || !X11WindowRect(sw, at)) return;
+  if (at.x == display.x && at.y == display.y && at.w == display.w && at.h == display.h) return;
+  NoteOwnChange(ToWindowHandle(sw));
+  X11PlaceWindow(sw, display);
 }
 
 bool SdlWindowSystem::PeekMessage(Msg& out) {

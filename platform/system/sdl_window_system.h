@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/system/event_translator.h"
 #include "platform/system/window_system.h"
@@ -33,6 +34,7 @@ class SdlWindowSystem final : public IWindowSystem {
   Rect GetClientRect(WindowHandle w) const override;
   Rect GetWindowRect(WindowHandle w) const override;
   Rect AdjustWindowRect(WindowHandle w, const Rect& client) const override;
+  Rect NewWindowFrame() const override;
   void SetWindowRect(WindowHandle w, const Rect& outer) override;
   void SetClientSize(WindowHandle w, int width, int height) override;
 
@@ -68,6 +70,11 @@ class SdlWindowSystem final : public IWindowSystem {
     bool destroying = false;
     bool fullScreen = false;
     SDL_Rect windowed{};  // client position and size to return to from full screen
+    // In full screen: the window manager last seen (0: none), when the window last had the focus,
+    // and until when, and how often, it asks for the focus back after the manager changed.
+    unsigned long manager = 0;
+    uint64_t focusedAt = 0, refocusUntil = 0;
+    int focusRequests = 0;
   };
   class Facts;
 
@@ -76,11 +83,16 @@ class SdlWindowSystem final : public IWindowSystem {
   // Leaves full screen, so that the desktop's display mode is back, and ends the process by `signal`.
   [[noreturn]] void EndBySignalWithDesktopMode(int signal);
   void NoteOwnChange(WindowHandle w);
+  void KeepFullScreen(uint64_t nowMs);
+  void CoverDisplay(SDL_Window* sw);
+  SDL_Rect DisplayRect(int display) const;  // screen pixels, as the display is now
 
   std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window on an X display
   std::map<SDL_Window*, WindowRecord> windows_;
   std::deque<Msg> queue_;
   int scale_ = 1;
+  uint64_t nextFullScreenCheck_ = 0;
+  mutable std::optional<Rect> newWindowFrame_;  // screen pixels, measured once
   bool quitPosted_ = false;
   int quitCode_ = 0;
   EventTranslator translator_;

@@ -66,6 +66,9 @@ class IWindowSystem {
   virtual Rect GetWindowRect(WindowHandle w) const = 0;  // outer rectangle, desktop coordinates
   // Outer rectangle that gives this client rectangle with the window's current frame.
   virtual Rect AdjustWindowRect(WindowHandle w, const Rect& client) const = 0;
+  // The frame a window made now would get, as its thickness at the left, top, right and bottom;
+  // also before any window exists. Empty where no window manager draws one or tells its size.
+  virtual Rect NewWindowFrame() const = 0;
   virtual void SetWindowRect(WindowHandle w, const Rect& outer) = 0;  // move and size
   virtual void SetClientSize(WindowHandle w, int width, int height) = 0;  // size only
 

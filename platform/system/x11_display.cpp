@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -80,6 +81,24 @@ bool PositionOf(const X11Window& x, int& left, int& top) {
   return XGetWindowAttributes(x.display, x.window, &attributes) != 0 &&
          XTranslateCoordinates(x.display, x.window, attributes.root, 0, 0, &left, &top, &child) != 0;
 }
+
+// X errors caused while it lives (a window that has just gone) are dropped rather than ending
+// the process through Xlib's default handler.
+class IgnoredErrors {
+ public:
+  explicit IgnoredErrors(Display* display)
+      : display_(display), previous_(XSetErrorHandler([](Display*, XErrorEvent*) { return 0; })) {}
+  ~IgnoredErrors() {
+    XSync(display_, False);
+    XSetErrorHandler(previous_);
+  }
+  IgnoredErrors(const IgnoredErrors&) = delete;
+  IgnoredErrors& operator=(const IgnoredErrors&) = delete;
+
+ private:
+  Display* display_;
+  int (*previous_)(Display*, XErrorEvent*);
+};
 
 }  // namespace
 
@@ -183,25 +202,22 @@ std::string X11ErrorTrap::FirstError() const {
          std::to_string(caught->first.minor_code) + ")";
 }
 
-bool X11HasWindowManager(SDL_Window* window) {
+unsigned long X11WindowManager(SDL_Window* window) {
   const X11Window x = FromSdl(window);
-  if (x.display == nullptr) return false;
+  if (x.display == nullptr) return 0;
   // A window manager names its check window on the root window, and on the check window itself.
   const Atom check = XInternAtom(x.display, "_NET_SUPPORTING_WM_CHECK", True);
-  if (check == None) return false;
+  if (check == None) return 0;
   XWindowAttributes attributes{};
-  if (XGetWindowAttributes(x.display, x.window, &attributes) == 0) return false;
+  if (XGetWindowAttributes(x.display, x.window, &attributes) == 0) return 0;
   auto checkWindowOf = [&](Window on) -> Window {
     const std::vector<unsigned long> found = ReadItems(x.display, on, check, XA_WINDOW, 1);
     return found.size() == 1 ? static_cast<Window>(found[0]) : 0;
   };
   const Window wm = checkWindowOf(attributes.root);
   // A manager that died leaves the root's property behind; its check window is then gone.
-  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  const bool alive = wm != 0 && checkWindowOf(wm) == wm;
-  XSync(x.display, False);
-  XSetErrorHandler(previous);
-  return alive;
+  const IgnoredErrors ignored(x.display);
+  return wm != 0 && checkWindowOf(wm) == wm ? wm : 0;
 }
 
 std::optional<FrameExtents> X11FrameExtents(SDL_Window* window) {
@@ -259,6 +275,58 @@ void X11PlaceWindow(SDL_Window* window, const SDL_Rect& rect) {
   XMoveResizeWindow(x.display, x.window, rect.x, rect.y, static_cast<unsigned>(rect.w), static_cast<unsigned>(rect.h));
   XRaiseWindow(x.display, x.window);
   XFlush(x.display);
+}
+
+std::optional<SDL_Rect> X11DisplayRect(SDL_Window* anyWindow, const SDL_Rect& known) {
+  const X11Window x = FromSdl(anyWindow);
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  // The current configuration without probing the outputs again came with RandR 1.3.
+  if (x.display == nullptr || !XRRQueryExtension(x.display, &eventBase, &errorBase) ||
+      !XRRQueryVersion(x.display, &major, &minor) || major * 100 + minor < 103)
+    return std::nullopt;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(x.display, x.window, &attributes) == 0) return std::nullopt;
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(x.display, attributes.root);
+  if (resources == nullptr) return std::nullopt;
+  std::optional<SDL_Rect> found;
+  for (int i = 0; i < resources->ncrtc && !found; ++i) {
+    XRRCrtcInfo* crtc = XRRGetCrtcInfo(x.display, resources, resources->crtcs[i]);
+    if (crtc == nullptr) continue;
+    if (crtc->mode != None && crtc->noutput > 0 && crtc->x == known.x && crtc->y == known.y)
+      found = SDL_Rect{crtc->x, crtc->y, static_cast<int>(crtc->width), static_cast<int>(crtc->height)};
+    XRRFreeCrtcInfo(crtc);
+  }
+  XRRFreeScreenResources(resources);
+  return found;
+}
+
+bool X11WindowRect(SDL_Window* window, SDL_Rect& rect) {
+  const X11Window x = FromSdl(window);
+  XWindowAttributes attributes{};
+  if (x.display == nullptr || XGetWindowAttributes(x.display, x.window, &attributes) == 0) return false;
+  if (!PositionOf(x, rect.x, rect.y)) return false;
+  rect.w = attributes.width;
+  rect.h = attributes.height;
+  return true;
+}
+
+bool X11HasFocus(SDL_Window* window) {
+  const X11Window x = FromSdl(window);
+  if (x.display == nullptr) return false;
+  Window focus = None;
+  int revert = 0;
+  XGetInputFocus(x.display, &focus, &revert);
+  return focus == x.window;
+}
+
+void X11TakeFocus(SDL_Window* window) {
+  const X11Window x = FromSdl(window);
+  if (x.display == nullptr) return;
+  const IgnoredErrors ignored(x.display);
+  XMapRaised(x.display, x.window);
+  // Without a manager the map is done at once, so the window can take the focus now.
+  XSync(x.display, False);
+  XSetInputFocus(x.display, x.window, RevertToParent, CurrentTime);
 }
 
 void X11SetSizeStep(SDL_Window* window, int step) {

@@ -59,9 +59,11 @@ class X11ErrorTrap {
   std::unique_ptr<State> state_;
 };
 
-// Whether a window manager announces itself on the window's screen (_NET_SUPPORTING_WM_CHECK).
-// False for windows that are not on X11.
-bool X11HasWindowManager(SDL_Window* window);
+// The window manager that announces itself on the window's screen (_NET_SUPPORTING_WM_CHECK), as
+// the id of its check window: another id means another manager. 0 when none runs, and for windows
+// that are not on X11.
+unsigned long X11WindowManager(SDL_Window* window);
+inline bool X11HasWindowManager(SDL_Window* window) { return X11WindowManager(window) != 0; }
 
 // The widths of the frame a window manager draws around a window.
 struct FrameExtents {
@@ -87,6 +89,21 @@ bool X11MoveWindow(SDL_Window* window, int x, int y);
 // Moves and sizes the X window itself, bypassing SDL's bookkeeping (which, in full screen, holds
 // the display's geometry already), and raises it. For full screen with no window manager to do it.
 void X11PlaceWindow(SDL_Window* window, const SDL_Rect& rect);
+
+// The rectangle a display covers now, for the display SDL knows at `known`: SDL reads the displays
+// once, so a mode or size set since (xrandr) shows only here. The display is the screen area whose
+// top-left corner is where SDL has it. None when that cannot be told (no RandR, not on X11).
+std::optional<SDL_Rect> X11DisplayRect(SDL_Window* anyWindow, const SDL_Rect& known);
+
+// The X window's own rectangle on the root window (the frame left out). False when not on X11.
+bool X11WindowRect(SDL_Window* window, SDL_Rect& rect);
+
+// Whether the window has the keyboard focus now, as the X server has it.
+bool X11HasFocus(SDL_Window* window);
+
+// With no window manager to hand out the focus: maps and raises the window and gives it the
+// keyboard focus.
+void X11TakeFocus(SDL_Window* window);
 
 // Asks the window manager to size the window by the user in steps of `step` pixels from 0, so
 // that a window shown at a whole presentation scale keeps a whole number of logical pixels.

@@ -136,7 +136,23 @@ class FakeWindowSystem : public plat::IWindowSystem {
     Resized(w, before);
     return true;
   }
-  std::vector<plat::DisplayInfo> GetDisplays() const override { return displays; }
+  // In logical pixels, as the real one: the screen's divided by the presentation scale.
+  std::vector<plat::DisplayInfo> GetDisplays() const override {
+    std::vector<plat::DisplayInfo> out = displays;
+    auto down = [this](plat::Rect r) {
+      return plat::Rect{r.left / scale, r.top / scale, r.right / scale, r.bottom / scale};
+    };
+    for (plat::DisplayInfo& d : out) {
+      d.bounds = down(d.bounds);
+      d.workArea = down(d.workArea);
+    }
+    return out;
+  }
+  // A frame covering part of a logical pixel takes all of it.
+  plat::Rect NewWindowFrame() const override {
+    auto up = [this](int v) { return (v + scale - 1) / scale; };
+    return {up(frame.left), up(frame.top), up(frame.right), up(frame.bottom)};
+  }
   void SetPresentationScale(int s) override { scale = s; }
   int PresentationScale() const override { return scale; }
   int DesktopScale() const override { return desktopScale; }

@@ -107,9 +107,16 @@ finish() {
 }
 
 # The game's window, once it shows; then a pause so that the program settles before input.
+# xdotool's search ends on an X error when a window it looks at goes meanwhile (the game's
+# short-lived probe windows), so it is asked again until the window shows.
 window() {
-  wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^x\[vela\] 1\.3\.5$' | head -n 1) ||
-    fail "the window never appeared"
+  local deadline=$((SECONDS + 60))
+  wid=""
+  until [ -n "$wid" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "the window never appeared"
+    wid=$(xdotool search --onlyvisible --name '^x\[vela\] 1\.3\.5$' 2>/dev/null | head -n 1) || wid=""
+    [ -n "$wid" ] || sleep 0.1
+  done
   sleep 0.7
 }
 
