@@ -11,6 +11,7 @@ PACKAGES=(
   libcairo2-dev
   libgl1-mesa-dri libegl-mesa0 libgl1 libegl1
   xvfb xdotool openbox x11-utils x11-xserver-utils imagemagick
+  weston libdecor-0-plugin-1-cairo
   fonts-dejavu-core fonts-ipafont-gothic
   desktop-file-utils dpkg-dev file
   lintian appstream man-db groff-base
