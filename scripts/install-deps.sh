@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git ca-certificates
   clang libclang-rt-14-dev
-  libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libsdl2-dev libwayland-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
   libboost-regex-dev libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev
   libgl1-mesa-dri libegl-mesa0 libgl1 libegl1

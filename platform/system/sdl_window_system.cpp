@@ -13,6 +13,7 @@
 #include "platform/graphics/image_file.h"
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
+#include "platform/system/x11_display.h"
 
 namespace plat {
 
@@ -428,6 +429,7 @@ int SdlWindowSystem::GetWindowDisplay(WindowHandle w) const {
 void SdlWindowSystem::Pump() {
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
   SDL_PumpEvents();
+  if (displayWatch_) displayWatch_->CheckNow();
   const Facts facts(*this);
   std::vector<Msg> produced;
   SDL_Event e;

@@ -7,9 +7,9 @@
 #include <map>
 #include <memory>
 
+#include "platform/system/display_watch.h"
 #include "platform/system/event_translator.h"
 #include "platform/system/window_system.h"
-#include "platform/system/x11_display.h"
 
 namespace plat {
 
@@ -75,7 +75,7 @@ class SdlWindowSystem final : public IWindowSystem {
   void Pump();
   void NoteOwnChange(WindowHandle w);
 
-  std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window on an X display
+  std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window
   std::map<SDL_Window*, WindowRecord> windows_;
   std::deque<Msg> queue_;
   int scale_ = 1;
