@@ -241,8 +241,14 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
   // On a Wayland output of scale 2 the window's buffer is then drawn at twice its size in
   // coordinates, and the compositor shows it as it is rather than enlarging it.
   uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-  // The graphics devices draw with GL where a real display offers it.
-  if (DriverHasGl()) flags |= SDL_WINDOW_OPENGL;
+  // The graphics devices draw with GL where a real display offers it. The window's framebuffer
+  // (chosen with the window) has an alpha channel that the devices fill with 1: without one, the
+  // fourth byte of each presented pixel is left at 0, and a compositor or screenshot tool that
+  // reads it sees the window as transparent.
+  if (DriverHasGl()) {
+    flags |= SDL_WINDOW_OPENGL;
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  }
   SDL_Window* sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags);
   if (sw == nullptr && (flags & SDL_WINDOW_OPENGL) != 0) {
     sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags & ~SDL_WINDOW_OPENGL);
