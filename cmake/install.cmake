@@ -114,7 +114,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # Runtime libraries come from the binary's own links; fonts are looked up at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, libdecor-0-plugin-1-cairo")
 # The package holds a stripped program; its debug information stays beside the package, filed
 # by build id. (CPack's own debug package lists its file by an absolute path in md5sums.)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/strip-package.cmake)

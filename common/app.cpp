@@ -88,6 +88,7 @@ Result AppInit(bool parseCommandLine, bool handleDefaultHotkeys, bool showMsgBox
   // Before the graphics system reads the displays: they are measured in logical pixels.
   if (plat::IWindowSystem* windows = Windows()) {
     const int scale = s.GetOverrideScale();
+    windows->FollowOutputScale(scale <= 0);
     windows->SetPresentationScale(scale > 0 ? scale : windows->DesktopScale());
   }
   // Whoever asked for it, the scale is only as large as the screen can show the window at.

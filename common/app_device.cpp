@@ -116,6 +116,13 @@ bool FitWindowToBackBuffer(FrameworkState& s, const DeviceSettings& settings, bo
   return true;
 }
 
+// The back buffer just made is shown at the window system's present scale; a later change of that
+// scale (the window moved to an output of another) then resizes the device as a resize does.
+void NoteDevicePresentationScale(FrameworkState& s) {
+  plat::IWindowSystem* windows = Windows();
+  s.SetDevicePresentationScale(windows ? windows->PresentationScale() : 0);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -449,6 +456,7 @@ Result AppCreate3DEnvironment() {
   plat::SurfaceDesc desc{};
   device->GetBackBufferDesc(desc);
   s.SetBackBufferSurfaceDesc(desc);
+  NoteDevicePresentationScale(s);
   plat::Caps caps{};
   device->GetDeviceCaps(caps);
   s.SetCaps(caps);
@@ -492,6 +500,7 @@ Result AppReset3DEnvironment() {
   plat::SurfaceDesc desc{};
   device->GetBackBufferDesc(desc);
   s.SetBackBufferSurfaceDesc(desc);
+  NoteDevicePresentationScale(s);
 
   hr = AppCallDeviceReset(device, s.GetBackBufferSurfaceDescPtr());
   if (Failed(hr)) {

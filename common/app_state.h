@@ -77,6 +77,7 @@ class FrameworkState {
   APP_FIELD(plat::WindowHandle, HWNDDeviceFullScreen, nullptr)
   APP_FIELD(plat::WindowHandle, HWNDDeviceWindowed, nullptr)
   APP_FIELD(int, AdapterMonitor, -1)
+  APP_FIELD(int, DevicePresentationScale, 0)  // the window system's scale when the device was last sized
   APP_FIELD(void*, Menu, nullptr)
   // A closed window kept (hidden) until the device made on it is released.
   APP_FIELD(plat::WindowHandle, HWNDPendingDestroy, nullptr)

@@ -332,8 +332,12 @@ void AppCheckForWindowSizeChange() {
   }
 
   plat::Rect client = windows->GetClientRect(AppGetHWND());
-  if (static_cast<uint32_t>(client.Width()) == current->pp.BackBufferWidth &&
-      static_cast<uint32_t>(client.Height()) == current->pp.BackBufferHeight)
+  const bool sameSize = static_cast<uint32_t>(client.Width()) == current->pp.BackBufferWidth &&
+                        static_cast<uint32_t>(client.Height()) == current->pp.BackBufferHeight;
+  if (sameSize && windows->PresentationScale() == s.GetDevicePresentationScale()) return;
+  // Only the scale changed, with the window on another monitor: the change of adapter that follows
+  // makes the device anew at the new scale, so one change does for both.
+  if (sameSize && s.GetAutoChangeAdapter() && windows->GetWindowDisplay(AppGetHWND()) != s.GetAdapterMonitor())
     return;
 
   DeviceSettings settings = *current;

@@ -58,25 +58,31 @@ bool StartSdl(std::string& why) {
   ::setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 1);
   ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", kDesktopId, 1);
   const bool chosen = EnvSet("SDL_VIDEODRIVER");
-  const std::string displayName = EnvSet("DISPLAY")           ? std::getenv("DISPLAY")
-                                  : EnvSet("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY")
-                                                              : "";
+  const bool wayland = EnvSet("WAYLAND_DISPLAY"), x11 = EnvSet("DISPLAY");
+  // The displays tried, in SDL's order, for the line that says none could be opened.
+  std::string tried;
+  if (wayland) tried = std::string("\"") + std::getenv("WAYLAND_DISPLAY") + "\"";
+  if (x11) tried += (tried.empty() ? "\"" : " or \"") + std::string(std::getenv("DISPLAY")) + "\"";
   if (!chosen) {
-    if (displayName.empty()) {
-      why = "no display to open: DISPLAY is not set (start the game from a desktop session; "
-            "SDL_VIDEODRIVER=dummy runs it without a window)";
+    if (tried.empty()) {
+      why = "no display to open: DISPLAY is not set, nor WAYLAND_DISPLAY (start the game from a desktop "
+            "session; SDL_VIDEODRIVER=dummy runs it without a window)";
       return false;
     }
-    // Left to itself SDL would fall back to a headless driver and the game would play unseen.
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, !EnvSet("WAYLAND_DISPLAY") ? "x11"
-                                      : EnvSet("DISPLAY")         ? "x11,wayland"
-                                                                  : "wayland");
+    // A Wayland desktop sets both: its own compositor draws the window at the output's scale,
+    // where the X server it also runs would have it enlarge a window drawn at 1. X11 is the fall-back
+    // when the compositor cannot be reached. Left to itself SDL would fall back to a headless
+    // driver and the game would play unseen.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, wayland && x11 ? "wayland,x11" : wayland ? "wayland" : "x11");
   } else if (IsHeadless(std::getenv("SDL_VIDEODRIVER"))) {
     // The headless drivers have no GL: the window surface is a plain memory framebuffer.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   }
+  // A compositor cannot change an output's mode; SDL would pretend to by scaling the window's
+  // picture, smoothed. Full screen takes the output as it is instead.
+  SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_MODE_EMULATION, "0");
   if (SDL_Init(kSubsystems) != 0) {
-    why = "cannot open display \"" + displayName + "\" (" + SDL_GetError() + ")";
+    why = "cannot open display " + (tried.empty() ? std::string("\"\"") : tried) + " (" + SDL_GetError() + ")";
     return false;
   }
   const char* driver = SDL_GetCurrentVideoDriver();

@@ -6,11 +6,12 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git ca-certificates
   clang libclang-rt-14-dev
-  libsdl2-dev libxrandr-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libsdl2-dev libxrandr-dev libwayland-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
   libboost-regex-dev libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev
   libgl1-mesa-dri libegl-mesa0 libgl1 libegl1
   xvfb xdotool openbox x11-utils x11-xserver-utils imagemagick
+  weston libdecor-0-plugin-1-cairo
   fonts-dejavu-core fonts-ipafont-gothic
   desktop-file-utils dpkg-dev file
   lintian appstream man-db groff-base

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <map>
 
 #include "platform/graphics/image_file.h"
 #include "platform/graphics/raster_backend.h"
+#include "platform/system/screen_scale.h"
 
 namespace plat::gfx {
 
@@ -224,8 +226,9 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
         argb.size() != size_t(width) * size_t(height) || hotX < 0 || hotY < 0 || hotX >= width || hotY >= height) {
       return D3DERR_INVALIDCALL;
     }
-    // The cursor is drawn at the presentation scale, like everything else the device shows.
-    const int scale = config_.presentScale;
+    // The cursor is drawn at the presentation scale, like everything else the device shows. Its
+    // image is in window coordinates, which on a scaled Wayland output are larger than pixels.
+    const int scale = std::max(1, static_cast<int>(std::lround(Screen().scale / Screen().buffer)));
     cursorPixels_.resize(argb.size() * size_t(scale) * size_t(scale));
     ScaleUp(argb.data(), width, height, scale, cursorPixels_.data(), width * scale);
     ReleaseCursor();
@@ -251,13 +254,14 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
     cursorX_ = x;
     cursorY_ = y;
     if (!changed || !backend_ || pp_.Windowed || !cursorShown_) return;
-    // Positions are logical desktop coordinates; SDL warps in the window's screen pixels.
-    const int scale = config_.presentScale;
+    // Positions are logical desktop coordinates; SDL warps in the window's coordinates.
+    const ScreenScale screen = Screen();
     int pointerX = 0, pointerY = 0, windowX = 0, windowY = 0;
     SDL_GetGlobalMouseState(&pointerX, &pointerY);
-    if (pointerX / scale == x && pointerY / scale == y) return;
+    if (screen.ToLogical(pointerX) == x && screen.ToLogical(pointerY) == y) return;
     SDL_GetWindowPosition(config_.window, &windowX, &windowY);
-    SDL_WarpMouseInWindow(config_.window, (x - windowX / scale) * scale, (y - windowY / scale) * scale);
+    SDL_WarpMouseInWindow(config_.window, screen.ToCoordinate(x - screen.ToLogical(windowX)),
+                          screen.ToCoordinate(y - screen.ToLogical(windowY)));
   }
 
   bool ShowCursor(bool show) {
@@ -318,6 +322,14 @@ class DeviceCore : public std::enable_shared_from_this<DeviceCore> {
       case TS_PROJECTION: return &projection_;
     }
     return nullptr;
+  }
+
+  // The presentation scale, and the real pixels per coordinate of the output the window is on.
+  ScreenScale Screen() const {
+    int units = 0, unitsHigh = 0, pixels = 0, pixelsHigh = 0;
+    SDL_GetWindowSize(config_.window, &units, &unitsHigh);
+    SDL_GetWindowSizeInPixels(config_.window, &pixels, &pixelsHigh);
+    return ScreenScale{std::max(1, config_.presentScale()), BufferScaleOf(pixels, units)};
   }
 
   void ApplyCursor() {
@@ -600,9 +612,10 @@ Result CompletePresentParameters(const DeviceConfig& config, PresentParameters& 
     if (pp.FullScreen_RefreshRateInHz != 0) return D3DERR_INVALIDCALL;
     if (pp.BackBufferWidth == 0 || pp.BackBufferHeight == 0) {
       int w = 0, h = 0;
-      SDL_GetWindowSize(config.window, &w, &h);
-      w /= config.presentScale;
-      h /= config.presentScale;
+      SDL_GetWindowSizeInPixels(config.window, &w, &h);
+      const int scale = std::max(1, config.presentScale());
+      w /= scale;
+      h /= scale;
       if (pp.BackBufferWidth == 0) pp.BackBufferWidth = uint32_t(std::max(w, 1));
       if (pp.BackBufferHeight == 0) pp.BackBufferHeight = uint32_t(std::max(h, 1));
     }
@@ -614,10 +627,10 @@ Result CompletePresentParameters(const DeviceConfig& config, PresentParameters& 
     // A mode the display was set to after the modes were read (xrandr) is no less a mode: the
     // full-screen window covers the display at that size already.
     int w = 0, h = 0;
-    SDL_GetWindowSize(config.window, &w, &h);
+    SDL_GetWindowSizeInPixels(config.window, &w, &h);
+    const int scale = std::max(1, config.presentScale());
     const bool covered = (SDL_GetWindowFlags(config.window) & SDL_WINDOW_FULLSCREEN) != 0 &&
-                         uint32_t(w / config.presentScale) == pp.BackBufferWidth &&
-                         uint32_t(h / config.presentScale) == pp.BackBufferHeight;
+                         uint32_t(w / scale) == pp.BackBufferWidth && uint32_t(h / scale) == pp.BackBufferHeight;
     if (!listed && !covered) return D3DERR_INVALIDCALL;
   }
   if (!IsBackBufferFormat(pp.BackBufferFormat)) return D3DERR_INVALIDCALL;

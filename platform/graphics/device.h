@@ -2,6 +2,7 @@
 // Internal to platform/graphics: the device shared by both device types, over a raster backend.
 #include <SDL.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,9 +21,10 @@ struct DeviceConfig {
   SDL_Window* window = nullptr;
   uint32_t desktopFormat = FMT_X8R8G8B8;
   std::vector<DisplayModeInfo> modes;  // the adapter's display modes, for full-screen checks
-  // The window is this many times the back buffer's size on the screen; positions and sizes the
-  // device is given are logical pixels (the screen's divided by it).
-  int presentScale = 1;
+  // The window is this many times the back buffer's size in real pixels; positions and sizes the
+  // device is given are logical pixels. Read when the device is made and at every reset: the
+  // window system changes it when the window moves to an output of another scale.
+  std::function<int()> presentScale = [] { return 1; };
 };
 
 // Checks and completes present parameters for a device with this configuration: a windowed

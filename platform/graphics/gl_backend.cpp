@@ -254,6 +254,12 @@ class GlBackend final : public IRasterBackend {
       const bool whole = WholeScale(int(width_), int(height_), dw, dh) != 0;
       glBlitFramebuffer(0, 0, GLint(width_), GLint(height_), 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
                         whole ? GL_NEAREST : GL_LINEAR);
+      // The blit copies the back buffer's alpha, which blending leaves below 1; a compositor
+      // would show the desktop through the window. Every presented pixel is opaque.
+      glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+      glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+      glClear(GL_COLOR_BUFFER_BIT);
+      glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
       SDL_GL_SwapWindow(window_);
       glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     }

@@ -175,7 +175,7 @@ class GraphicsSystem final : public IGraphicsSystem {
     GetAdapterDisplayMode(adapter, desktop);
     config.desktopFormat = desktop.Format;
     config.modes = displays_[adapter].modes;
-    config.presentScale = std::max(1, windows_.PresentationScale());
+    config.presentScale = [&windows = windows_] { return std::max(1, windows.PresentationScale()); };
     if (config.modes.empty()) config.modes.push_back(displays_[adapter].desktopMode);
     return gfx::CreateSharedDevice(config, pp, out);
   }

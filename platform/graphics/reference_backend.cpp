@@ -4,6 +4,8 @@
 // and 8-bit bilinear weights. Depth rows are cleared lazily, on first touch after a clear.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -426,6 +428,7 @@ class ReferenceBackend final : public IRasterBackend {
         return E_FAIL;
       }
     }
+    MakeOpaque(surface);
     return SDL_UpdateWindowSurface(window_) == 0 ? S_OK : E_FAIL;
   }
 
@@ -450,6 +453,18 @@ class ReferenceBackend final : public IRasterBackend {
     if (wanted != target_ && target_ == colour_.data()) std::copy(colour_.begin(), colour_.end(), wanted);
     target_ = wanted;
     return target_;
+  }
+
+  // Every pixel shown carries alpha 255, also in a format whose fourth byte is "unused": a
+  // compositor or a screenshot tool may read that byte as alpha, and blending or a blit leaves
+  // anything there. Drawing straight into the surface loses nothing by it: the back buffer's alpha
+  // after a present is undefined.
+  static void MakeOpaque(SDL_Surface* s) {
+    if (!Plain32(s)) return;
+    for (int y = 0; y < s->h; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + ptrdiff_t(y) * s->pitch);
+      for (int x = 0; x < s->w; ++x) row[x] |= 0xFF000000u;
+    }
   }
 
   // 0xAARRGGBB words (alpha ignored on the screen), written directly.

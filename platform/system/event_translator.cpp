@@ -268,7 +268,7 @@ void EventTranslator::Poll(uint64_t nowMs, std::vector<Msg>& out) {
 
 void EventTranslator::ForgetWindow(WindowHandle w) { runs_.erase(w); }
 
-int EventTranslator::Logical(int screen) const { return ToLogical(screen, scale_); }
+int EventTranslator::Logical(int screen) const { return scale_.ToLogical(screen); }
 
 bool EventTranslator::InDrag(WindowHandle w) const {
   auto it = runs_.find(w);

@@ -10,14 +10,9 @@
 #include <vector>
 
 #include "platform/system/messages.h"
+#include "platform/system/screen_scale.h"
 
 namespace plat {
-
-// Screen pixels to logical ones at a presentation scale, rounding down: also below 0, where a
-// window that holds the pointer reports it past its left or top edge.
-inline int ToLogical(int screen, int scale) {
-  return screen >= 0 ? screen / scale : -((-(screen + 1)) / scale) - 1;
-}
 
 // Virtual-key code for an SDL key; 0 when the key has none.
 uint32_t VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
@@ -57,9 +52,9 @@ class EventTranslator {
   void NoteOwnChange(WindowHandle w, uint64_t nowMs);
   void ForgetWindow(WindowHandle w);
 
-  // Presentation scale: event positions and sizes are screen pixels, messages carry logical
-  // ones (the screen's divided by the scale).
-  void SetScale(int scale) { scale_ = scale < 1 ? 1 : scale; }
+  // Event positions and sizes are window coordinates; messages carry logical pixels. Rounding is
+  // down, also below 0, where a window that holds the pointer reports it past its left or top edge.
+  void SetScale(const ScreenScale& scale) { scale_ = scale; }
 
   bool InDrag(WindowHandle w) const;
   uint32_t ButtonBits() const { return buttons_; }
@@ -79,7 +74,7 @@ class EventTranslator {
   int Logical(int screen) const;
 
   uint32_t buttons_ = 0;  // MK_* mouse bits currently held
-  int scale_ = 1;
+  ScreenScale scale_;
   std::map<WindowHandle, Run> runs_;
 };
 

@@ -15,6 +15,7 @@
 #include "platform/system/end_signals.h"
 #include "platform/system/sdl_handle.h"
 #include "platform/system/text.h"
+#include "platform/system/x11_display.h"
 
 namespace plat {
 
@@ -63,17 +64,9 @@ struct Borders {
   int top = 0, left = 0, bottom = 0, right = 0;
 };
 
-int Down(int v, int scale) { return ToLogical(v, scale); }
-int Up(int v, int scale) { return -ToLogical(-v, scale); }
-// Logical pixels to screen ones, held where any later sum stays inside int.
-int Real(int v, int scale) {
-  constexpr int64_t kLimit = int64_t{1} << 30;
-  return static_cast<int>(std::clamp(int64_t{v} * scale, -kLimit, kLimit));
-}
-
 bool Hidden(SDL_Window* sw) { return (SDL_GetWindowFlags(sw) & SDL_WINDOW_SHOWN) == 0; }
 
-// The frame around the client area in screen pixels.
+// The frame around the client area in window coordinates.
 Borders ScreenFrame(SDL_Window* sw) {
   Borders b;
   if (sw == nullptr || (SDL_GetWindowFlags(sw) & SDL_WINDOW_BORDERLESS) != 0) return b;
@@ -88,14 +81,34 @@ Borders ScreenFrame(SDL_Window* sw) {
 }
 
 // A frame in logical pixels: one that covers part of a logical pixel counts it whole.
-Borders LogicalFrame(const Borders& b, int scale) {
-  return Borders{Up(b.top, scale), Up(b.left, scale), Up(b.bottom, scale), Up(b.right, scale)};
+Borders LogicalFrame(const Borders& b, const ScreenScale& scale) {
+  return Borders{scale.ToLogicalUp(b.top), scale.ToLogicalUp(b.left), scale.ToLogicalUp(b.bottom),
+                 scale.ToLogicalUp(b.right)};
 }
-Borders FrameBorders(SDL_Window* sw, int scale) { return LogicalFrame(ScreenFrame(sw), scale); }
+Borders FrameBorders(SDL_Window* sw, const ScreenScale& scale) { return LogicalFrame(ScreenFrame(sw), scale); }
 
 // A rectangle of the screen in logical pixels.
-Rect ToRect(const SDL_Rect& r, int scale) {
-  return Rect{Down(r.x, scale), Down(r.y, scale), Down(r.x + r.w, scale), Down(r.y + r.h, scale)};
+Rect ToRect(const SDL_Rect& r, const ScreenScale& scale) {
+  return Rect{scale.ToLogical(r.x), scale.ToLogical(r.y), scale.ToLogical(r.x + r.w), scale.ToLogical(r.y + r.h)};
+}
+
+// A window's client size in real pixels (its drawable's size).
+void PixelSize(SDL_Window* sw, int& width, int& height) {
+  width = height = 0;
+  SDL_GetWindowSizeInPixels(sw, &width, &height);
+}
+
+// Real pixels per window coordinate of the output SDL has the window on.
+double MeasureBufferScale(SDL_Window* sw) {
+  int units = 0, unitsHigh = 0, pixels = 0, pixelsHigh = 0;
+  SDL_GetWindowSize(sw, &units, &unitsHigh);
+  PixelSize(sw, pixels, pixelsHigh);
+  return BufferScaleOf(pixels, units);
+}
+
+bool OnWayland() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && std::strcmp(driver, "wayland") == 0;
 }
 
 uint64_t EventTime(const SDL_Event& e, uint64_t now) {
@@ -121,13 +134,13 @@ class SdlWindowSystem::Facts final : public IWindowFacts {
     WindowFacts f;
     if (sw == nullptr) return f;
     f.window = ToWindowHandle(sw);
-    const int scale = owner_.scale_;
+    const ScreenScale scale = owner_.Screen();
     SDL_GetWindowPosition(sw, &f.clientX, &f.clientY);
-    SDL_GetWindowSize(sw, &f.clientWidth, &f.clientHeight);
-    f.clientX = Down(f.clientX, scale);
-    f.clientY = Down(f.clientY, scale);
-    f.clientWidth /= scale;
-    f.clientHeight /= scale;
+    PixelSize(sw, f.clientWidth, f.clientHeight);
+    f.clientX = scale.ToLogical(f.clientX);
+    f.clientY = scale.ToLogical(f.clientY);
+    f.clientWidth /= scale.scale;
+    f.clientHeight /= scale.scale;
     const uint32_t flags = SDL_GetWindowFlags(sw);
     f.minimized = (flags & SDL_WINDOW_MINIMIZED) != 0;
     f.maximized = (flags & SDL_WINDOW_MAXIMIZED) != 0;
@@ -157,7 +170,49 @@ SDL_Window* SdlWindowSystem::Find(WindowHandle w) const {
 
 void SdlWindowSystem::SetPresentationScale(int scale) {
   scale_ = std::clamp(scale, 1, 8);
-  translator_.SetScale(scale_);
+  translator_.SetScale(Screen());
+}
+
+ScreenScale SdlWindowSystem::Screen() const {
+  if (!bufferKnown_) {
+    // Before there is a window, the scale SDL gives a new one: the largest of the outputs'.
+    bufferKnown_ = true;
+    buffer_ = ProbeBufferScale();
+  }
+  return ScreenScale{scale_, buffer_};
+}
+
+double SdlWindowSystem::ProbeBufferScale() {
+  if (!OnWayland()) return 1.0;
+  SDL_Window* probe = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 240, 240,
+                                       SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+  if (probe == nullptr) return 1.0;
+  const double buffer = MeasureBufferScale(probe);
+  SDL_DestroyWindow(probe);
+  return buffer;
+}
+
+// Only a Wayland compositor gives each output a scale of its own; on X11 the desktop's (GDK_SCALE)
+// holds for every screen.
+void SdlWindowSystem::FollowOutputScale(bool follow) { followOutput_ = follow && OnWayland(); }
+
+void SdlWindowSystem::TakeBufferScale(SDL_Window* sw) {
+  const double buffer = MeasureBufferScale(sw);
+  const ScreenScale was = Screen();
+  if (buffer == was.buffer) return;
+  // The window keeps its size in coordinates across outputs; its logical size stays too, so where
+  // the presentation scale does not follow the output (the command line's), the window is resized.
+  int units = 0, unitsHigh = 0;
+  SDL_GetWindowSize(sw, &units, &unitsHigh);
+  const int width = was.ToLogical(units), height = was.ToLogical(unitsHigh);
+  buffer_ = buffer;
+  if (followOutput_) scale_ = WholeScaleFor(buffer);
+  translator_.SetScale(Screen());
+  const int wantUnits = std::max(1, Screen().ToCoordinateUp(width));
+  const int wantUnitsHigh = std::max(1, Screen().ToCoordinateUp(height));
+  if (wantUnits == units && wantUnitsHigh == unitsHigh) return;
+  NoteOwnChange(ToWindowHandle(sw));
+  SDL_SetWindowSize(sw, wantUnits, wantUnitsHigh);
 }
 
 int ScaleFromGdkScale(const char* value) {
@@ -169,7 +224,11 @@ int ScaleFromGdkScale(const char* value) {
   return scale;
 }
 
-int SdlWindowSystem::DesktopScale() const { return ScaleFromGdkScale(std::getenv("GDK_SCALE")); }
+int SdlWindowSystem::DesktopScale() const {
+  // A Wayland compositor gives each output a scale of its own; on X11 the desktop says it once.
+  if (OnWayland()) return WholeScaleFor(Screen().buffer);
+  return ScaleFromGdkScale(std::getenv("GDK_SCALE"));
+}
 
 void SdlWindowSystem::NoteOwnChange(WindowHandle w) { translator_.NoteOwnChange(w, SDL_GetTicks64()); }
 
@@ -177,19 +236,36 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
                                               int clientHeight, WindowProc proc) {
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return nullptr;
   const std::string utf8 = WideToUtf8(title);
-  const int px = x == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : Real(x, scale_);
-  const int py = y == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : Real(y, scale_);
-  const int cw = std::max(1, Real(clientWidth, scale_));
-  const int ch = std::max(1, Real(clientHeight, scale_));
-  uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
-  // The graphics devices draw with OpenGL where it works; without, the window surface serves.
-  if (gfx::WindowsUseGl()) flags |= SDL_WINDOW_OPENGL;
+  const ScreenScale screen = Screen();
+  const int px = x == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : screen.ToCoordinate(x);
+  const int py = y == kUseDefaultPos ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : screen.ToCoordinate(y);
+  const int cw = std::max(1, screen.ToCoordinateUp(clientWidth));
+  const int ch = std::max(1, screen.ToCoordinateUp(clientHeight));
+  // On a Wayland output of scale 2 the window's buffer is then drawn at twice its size in
+  // coordinates, and the compositor shows it as it is rather than enlarging it.
+  uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+  // The graphics devices draw with OpenGL where it works; without, the window surface serves. The window's framebuffer
+  // (chosen with the window) has an alpha channel that the devices fill with 1: without one, the
+  // fourth byte of each presented pixel is left at 0, and a compositor or screenshot tool that
+  // reads it sees the window as transparent.
+  if (gfx::WindowsUseGl()) {
+    flags |= SDL_WINDOW_OPENGL;
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  }
   SDL_Window* sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags);
   if (sw == nullptr && (flags & SDL_WINDOW_OPENGL) != 0) {
     sw = SDL_CreateWindow(utf8.c_str(), px, py, cw, ch, flags & ~SDL_WINDOW_OPENGL);
   }
   if (sw == nullptr) return nullptr;
   if (!displayWatch_) displayWatch_ = std::make_unique<DisplayWatch>(sw);
+  // The window's own scale decides from now on; it is known before the window is shown.
+  buffer_ = MeasureBufferScale(sw);
+  if (followOutput_) scale_ = WholeScaleFor(buffer_);
+  translator_.SetScale(Screen());
+  if (Screen() != screen) {
+    SDL_SetWindowSize(sw, std::max(1, Screen().ToCoordinateUp(clientWidth)),
+                      std::max(1, Screen().ToCoordinateUp(clientHeight)));
+  }
   SetProgramIcon(sw);
   // The frame is needed to place the window before it is shown; managers tell it on request.
   X11RequestFrameExtents(sw, kFrameExtentsWaitMs);
@@ -202,8 +278,8 @@ WindowHandle SdlWindowSystem::CreateAppWindow(const std::wstring& title, int x, 
   if (IsWindow(w) && limits.minTrackWidth > 0 && limits.minTrackHeight > 0) {
     // A window manager keeps a window at least this large, even past the screen's edges.
     const SDL_Rect screen = DisplayRect(std::max(0, SDL_GetWindowDisplayIndex(sw)));
-    SDL_SetWindowMinimumSize(sw, std::min(Real(limits.minTrackWidth, scale_), std::max(1, screen.w)),
-                             std::min(Real(limits.minTrackHeight, scale_), std::max(1, screen.h)));
+    SDL_SetWindowMinimumSize(sw, std::min(Screen().ToCoordinateUp(limits.minTrackWidth), std::max(1, screen.w)),
+                             std::min(Screen().ToCoordinateUp(limits.minTrackHeight), std::max(1, screen.h)));
   }
   if (scale_ > 1) X11SetSizeStep(sw, scale_);
   return w;
@@ -231,7 +307,7 @@ Rect SdlWindowSystem::GetClientRect(WindowHandle w) const {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return {};
   int width = 0, height = 0;
-  SDL_GetWindowSize(sw, &width, &height);
+  PixelSize(sw, width, height);
   return Rect{0, 0, width / scale_, height / scale_};
 }
 
@@ -239,7 +315,7 @@ Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return {};
   int x = 0, y = 0, width = 0, height = 0;
-  SDL_GetWindowSize(sw, &width, &height);
+  PixelSize(sw, width, height);
   // Until it is mapped, the X window stands where the manager will put the frame's corner.
   const Borders frame = ScreenFrame(sw);
   if (Hidden(sw) && X11WindowPosition(sw, x, y)) {
@@ -251,13 +327,14 @@ Rect SdlWindowSystem::GetWindowRect(WindowHandle w) const {
   // The frame's corner is rounded, not the client's position and the frame each on its own: a
   // window placed at the rectangle read here then stays where it was, or (off the logical grid)
   // moves once onto it, rather than creeping by a pixel at every full-screen round trip.
-  const Borders b = LogicalFrame(frame, scale_);
-  const int left = Down(x - frame.left, scale_), top = Down(y - frame.top, scale_);
+  const ScreenScale screen = Screen();
+  const Borders b = LogicalFrame(frame, screen);
+  const int left = screen.ToLogical(x - frame.left), top = screen.ToLogical(y - frame.top);
   return Rect{left, top, left + b.left + width / scale_ + b.right, top + b.top + height / scale_ + b.bottom};
 }
 
 Rect SdlWindowSystem::AdjustWindowRect(WindowHandle w, const Rect& client) const {
-  const Borders b = FrameBorders(Find(w), scale_);
+  const Borders b = FrameBorders(Find(w), Screen());
   return Rect{client.left - b.left, client.top - b.top, client.right + b.right, client.bottom + b.bottom};
 }
 
@@ -278,7 +355,7 @@ Rect SdlWindowSystem::NewWindowFrame() const {
   }
   const Borders b = LogicalFrame(Borders{newWindowFrame_->top, newWindowFrame_->left, newWindowFrame_->bottom,
                                          newWindowFrame_->right},
-                                 scale_);
+                                 Screen());
   return Rect{b.left, b.top, b.right, b.bottom};
 }
 
@@ -286,12 +363,13 @@ void SdlWindowSystem::SetWindowRect(WindowHandle w, const Rect& outer) {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return;
   const Borders frame = ScreenFrame(sw);
-  const Borders b = LogicalFrame(frame, scale_);
-  const int width = std::max(1, Real(outer.Width() - b.left - b.right, scale_));
-  const int height = std::max(1, Real(outer.Height() - b.top - b.bottom, scale_));
+  const ScreenScale screen = Screen();
+  const Borders b = LogicalFrame(frame, screen);
+  const int width = std::max(1, screen.ToCoordinateUp(outer.Width() - b.left - b.right));
+  const int height = std::max(1, screen.ToCoordinateUp(outer.Height() - b.top - b.bottom));
   // The client goes where the rectangle puts it however the window is moved, so that a rectangle
   // read back puts the window where it was: a frame narrower than the scale must not shift it.
-  const int clientX = Real(outer.left + b.left, scale_), clientY = Real(outer.top + b.top, scale_);
+  const int clientX = screen.ToCoordinate(outer.left + b.left), clientY = screen.ToCoordinate(outer.top + b.top);
   NoteOwnChange(w);
   // SDL would take a move of an unmapped window for the client's and offset it by a frame it
   // does not know yet; the X window itself goes where the frame's corner is to be.
@@ -304,7 +382,7 @@ void SdlWindowSystem::SetClientSize(WindowHandle w, int width, int height) {
   SDL_Window* sw = Find(w);
   if (sw == nullptr) return;
   NoteOwnChange(w);
-  SDL_SetWindowSize(sw, std::max(1, Real(width, scale_)), std::max(1, Real(height, scale_)));
+  SDL_SetWindowSize(sw, std::max(1, Screen().ToCoordinateUp(width)), std::max(1, Screen().ToCoordinateUp(height)));
 }
 
 void SdlWindowSystem::ShowWindow(WindowHandle w, ShowCommand cmd) {
@@ -378,8 +456,8 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
     // with xrandr since SDL read them), and would pick another.
     int width = 0, height = 0;
     SDL_GetWindowSize(sw, &width, &height);
-    if (width == Real(static_cast<int>(std::min<uint32_t>(mode->width, INT32_MAX)), scale_) &&
-        height == Real(static_cast<int>(std::min<uint32_t>(mode->height, INT32_MAX)), scale_)) {
+    if (width == Screen().ToCoordinate(static_cast<int>(std::min<uint32_t>(mode->width, INT32_MAX))) &&
+        height == Screen().ToCoordinate(static_cast<int>(std::min<uint32_t>(mode->height, INT32_MAX)))) {
       ClipCursor(w, true);
       GrabKeyboard(w, true);
       return true;
@@ -389,12 +467,22 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
     SDL_GetWindowPosition(sw, &record.windowed.x, &record.windowed.y);
     SDL_GetWindowSize(sw, &record.windowed.w, &record.windowed.h);
   }
+  if (OnWayland()) {
+    // A compositor keeps the output's mode, so full screen is the whole output as it is. (SDL's
+    // own full screen there would draw a mode's size in real pixels at the output's scale: a
+    // quarter of an output of scale 2.)
+    if (SDL_SetWindowFullscreen(sw, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
+    record.fullScreen = true;
+    ClipCursor(w, true);
+    GrabKeyboard(w, true);
+    return true;
+  }
   const int display = std::max(0, SDL_GetWindowDisplayIndex(sw));
   SDL_DisplayMode want{};
   if (SDL_GetDesktopDisplayMode(display, &want) != 0) return false;
   if (mode != nullptr) {
-    want.w = Real(static_cast<int>(std::min<uint32_t>(mode->width, INT32_MAX)), scale_);
-    want.h = Real(static_cast<int>(std::min<uint32_t>(mode->height, INT32_MAX)), scale_);
+    want.w = Screen().ToCoordinate(static_cast<int>(std::min<uint32_t>(mode->width, INT32_MAX)));
+    want.h = Screen().ToCoordinate(static_cast<int>(std::min<uint32_t>(mode->height, INT32_MAX)));
     want.refresh_rate = static_cast<int>(mode->refreshRate);
     want.format = mode->bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
   }
@@ -418,7 +506,7 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
   return true;
 }
 
-std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes, int scale) {
+std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes, const ScreenScale& scale) {
   std::vector<DisplayModeInfo> out;
   for (const SDL_DisplayMode& m : modes) {
     const int bits = SDL_BITSPERPIXEL(m.format);
@@ -426,9 +514,10 @@ std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& mo
     if (bits == 24 || bits == 32) info.bitsPerPixel = 32;
     else if (bits == 15 || bits == 16) info.bitsPerPixel = 16;
     else continue;
-    if (m.w < scale || m.h < scale) continue;
-    info.width = static_cast<uint32_t>(m.w / scale);
-    info.height = static_cast<uint32_t>(m.h / scale);
+    const int width = scale.ToLogical(m.w), height = scale.ToLogical(m.h);
+    if (width < 1 || height < 1) continue;
+    info.width = static_cast<uint32_t>(width);
+    info.height = static_cast<uint32_t>(height);
     info.refreshRate = static_cast<uint32_t>(std::max(0, m.refresh_rate));
     if (std::find(out.begin(), out.end(), info) == out.end()) out.push_back(info);
   }
@@ -437,31 +526,33 @@ std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& mo
 
 std::vector<DisplayInfo> SdlWindowSystem::GetDisplays() const {
   std::vector<DisplayInfo> displays;
+  const ScreenScale screen = Screen();
   const int count = SDL_GetNumVideoDisplays();
   for (int i = 0; i < count; ++i) {
     DisplayInfo d;
     if (const char* name = SDL_GetDisplayName(i)) d.name = name;
     const SDL_Rect bounds = DisplayRect(i);
-    d.bounds = ToRect(bounds, scale_);
+    d.bounds = ToRect(bounds, screen);
     SDL_Rect usable{}, r{};
     // SDL reads the work area afresh but clips it to the display as it was at start.
     if (SDL_GetDisplayUsableBounds(i, &usable) == 0) {
-      d.workArea = SDL_IntersectRect(&usable, &bounds, &r) == SDL_TRUE ? ToRect(r, scale_) : Rect{};
+      d.workArea = SDL_IntersectRect(&usable, &bounds, &r) == SDL_TRUE ? ToRect(r, screen) : Rect{};
     } else {
       d.workArea = d.bounds;
     }
     SDL_DisplayMode desktop{};
     if (SDL_GetDesktopDisplayMode(i, &desktop) == 0) {
-      const auto converted = ModesFromSdl({desktop}, scale_);
+      const auto converted = ModesFromSdl({desktop}, screen);
       if (!converted.empty()) d.desktopMode = converted.front();
     }
     std::vector<SDL_DisplayMode> sdlModes;
-    const int modeCount = SDL_GetNumDisplayModes(i);
+    // The output's own mode is the only one a compositor offers.
+    const int modeCount = OnWayland() ? 0 : SDL_GetNumDisplayModes(i);
     for (int m = 0; m < modeCount; ++m) {
       SDL_DisplayMode mode{};
       if (SDL_GetDisplayMode(i, m, &mode) == 0) sdlModes.push_back(mode);
     }
-    d.modes = ModesFromSdl(sdlModes, scale_);
+    d.modes = ModesFromSdl(sdlModes, screen);
     if (d.modes.empty() && d.desktopMode.width != 0) d.modes.push_back(d.desktopMode);
     displays.push_back(std::move(d));
   }
@@ -484,6 +575,7 @@ void SdlWindowSystem::Pump() {
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
   if (const int signal = PendingEndSignal()) EndBySignalWithDesktopMode(signal);
   SDL_PumpEvents();
+  if (displayWatch_) displayWatch_->CheckNow();
   const Facts facts(*this);
   std::vector<Msg> produced;
   SDL_Event e;
@@ -495,6 +587,12 @@ void SdlWindowSystem::Pump() {
     translator_.Translate(quit, facts, SDL_GetTicks64(), produced);
   }
   while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    // A window that reached an output of another scale reports a size change (its size in real
+    // pixels); the scale is taken before the message is made, so the framework sees both at once.
+    if (e.type == SDL_WINDOWEVENT && (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                                      e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)) {
+      if (SDL_Window* sw = SDL_GetWindowFromID(e.window.windowID); windows_.count(sw) != 0) TakeBufferScale(sw);
+    }
     translator_.Translate(e, facts, EventTime(e, SDL_GetTicks64()), produced);
   }
   translator_.Poll(SDL_GetTicks64(), produced);
@@ -624,8 +722,8 @@ void SdlWindowSystem::GetCursorPos(int& x, int& y) const {
   y = 0;
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
   SDL_GetGlobalMouseState(&x, &y);
-  x = Down(x, scale_);
-  y = Down(y, scale_);
+  x = Screen().ToLogical(x);
+  y = Screen().ToLogical(y);
 }
 
 CursorImage CursorFromMasks(const uint32_t* maskRows, const uint32_t* imageRows, int width, int height,

@@ -8,9 +8,9 @@
 #include <memory>
 #include <optional>
 
+#include "platform/system/display_watch.h"
 #include "platform/system/event_translator.h"
 #include "platform/system/window_system.h"
-#include "platform/system/x11_display.h"
 
 namespace plat {
 
@@ -24,6 +24,7 @@ class SdlWindowSystem final : public IWindowSystem {
   void SetPresentationScale(int scale) override;
   int PresentationScale() const override { return scale_; }
   int DesktopScale() const override;
+  void FollowOutputScale(bool follow) override;
 
   WindowHandle CreateAppWindow(const std::wstring& title, int x, int y, int clientWidth,
                                int clientHeight, WindowProc proc) override;
@@ -86,13 +87,21 @@ class SdlWindowSystem final : public IWindowSystem {
   void KeepFullScreen(uint64_t nowMs);
   void CoverDisplay(SDL_Window* sw);
   SDL_Rect DisplayRect(int display) const;  // screen pixels, as the display is now
+  ScreenScale Screen() const;
+  static double ProbeBufferScale();
+  // Adopts the buffer scale of the output SDL now has the window on.
+  void TakeBufferScale(SDL_Window* sw);
 
-  std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window on an X display
+  std::unique_ptr<DisplayWatch> displayWatch_;  // made with the first window
   std::map<SDL_Window*, WindowRecord> windows_;
   std::deque<Msg> queue_;
   int scale_ = 1;
   uint64_t nextFullScreenCheck_ = 0;
   mutable std::optional<Rect> newWindowFrame_;  // screen pixels, measured once
+  bool followOutput_ = false;
+  // Real pixels per window coordinate: the game's window's, or before it is made, a new window's.
+  mutable double buffer_ = 1.0;
+  mutable bool bufferKnown_ = false;
   bool quitPosted_ = false;
   int quitCode_ = 0;
   EventTranslator translator_;
@@ -104,8 +113,8 @@ CursorImage CursorFromMasks(const uint32_t* maskRows, const uint32_t* imageRows,
                             int hotX, int hotY);
 
 // Display modes as the framework counts them: 8-bit-per-channel modes as 32, 5/6-bit ones as 16,
-// others dropped, sizes divided by the presentation scale, duplicates removed, order kept.
-std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes, int scale = 1);
+// others dropped, sizes in logical pixels, duplicates removed, order kept.
+std::vector<DisplayModeInfo> ModesFromSdl(const std::vector<SDL_DisplayMode>& modes, const ScreenScale& scale = {});
 
 // A presentation scale from the value of GDK_SCALE: a whole number 2 to 8, else 1.
 int ScaleFromGdkScale(const char* value);

@@ -50,8 +50,14 @@ class IWindowSystem {
   // logical pixels, the screen's divided by S. Set before the first window is made.
   virtual void SetPresentationScale(int scale) = 0;
   virtual int PresentationScale() const = 0;
-  // The scale the desktop asks programs for (GDK_SCALE when it holds a whole number 2 to 8), else 1.
+  // The scale the desktop asks programs for: on Wayland the output's (the largest, before there is
+  // a window; a fractional one taken down to a whole number), on X11 GDK_SCALE when it holds a
+  // whole number 2 to 8; else 1.
   virtual int DesktopScale() const = 0;
+  // Whether the presentation scale follows the output the window is on: moved to an output of
+  // another scale, the window takes that one, keeps its logical size and reports a size change.
+  // Off unless asked for; a scale the user chose stays whatever the output.
+  virtual void FollowOutputScale(bool follow) = 0;
 
   // Window. Created hidden, with a frame ("overlapped") and the given client size.
   // x or y of kUseDefaultPos lets the system choose. Returns null on failure.

@@ -5,18 +5,15 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "platform/system/display_watch.h"
 
 namespace plat {
 
@@ -33,18 +30,6 @@ X11Window FromSdl(SDL_Window* window) {
   SDL_VERSION(&info.version);
   if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return {};
   return X11Window{info.info.x11.display, info.info.x11.window};
-}
-
-// Runs on a connection that is already gone: no Xlib call, no exit handlers, no buffered output.
-[[noreturn]] void EndForLostDisplay(const char* name) {
-  char line[512];
-  const int n = std::snprintf(line, sizeof line, "arena: the connection to display \"%s\" was lost; ending\n",
-                              name != nullptr ? name : "");
-  if (n > 0) {
-    const size_t length = std::min(static_cast<size_t>(n), sizeof line - 1);
-    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line, length);
-  }
-  ::_exit(kDisplayLostExitCode);
 }
 
 int OnDisplayLost(Display* display) { EndForLostDisplay(display != nullptr ? DisplayString(display) : nullptr); }
@@ -105,44 +90,6 @@ class IgnoredErrors {
 void InstallDisplayLossHandler() {
   static std::once_flag once;
   std::call_once(once, [] { XSetIOErrorHandler(OnDisplayLost); });
-}
-
-struct DisplayWatch::State {
-  std::string name;
-  int connection = -1;  // the display's socket; owned by Xlib
-  int wake = -1;        // eventfd: written to stop the thread
-  std::thread thread;
-};
-
-DisplayWatch::DisplayWatch(SDL_Window* window) {
-  const X11Window x = FromSdl(window);
-  if (x.display == nullptr) return;
-  auto state = std::make_unique<State>();
-  state->name = DisplayString(x.display);
-  state->connection = ConnectionNumber(x.display);
-  state->wake = ::eventfd(0, EFD_CLOEXEC);
-  if (state->wake < 0) return;
-  // Only hang-ups are asked for: polling never takes the replies and events Xlib is waiting for.
-  state->thread = std::thread([s = state.get()] {
-    pollfd fds[2] = {{s->connection, POLLRDHUP, 0}, {s->wake, POLLIN, 0}};
-    for (;;) {
-      if (::poll(fds, 2, -1) < 0) {
-        if (errno == EINTR) continue;
-        return;
-      }
-      if (fds[1].revents != 0) return;
-      if (fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) EndForLostDisplay(s->name.c_str());
-    }
-  });
-  state_ = std::move(state);
-}
-
-DisplayWatch::~DisplayWatch() {
-  if (!state_) return;
-  const uint64_t one = 1;
-  [[maybe_unused]] const ssize_t written = ::write(state_->wake, &one, sizeof one);
-  state_->thread.join();
-  ::close(state_->wake);
 }
 
 void X11Sync(SDL_Window* window) {

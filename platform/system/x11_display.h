@@ -10,31 +10,10 @@
 
 namespace plat {
 
-// Exit status of a process whose display went away under it.
-constexpr int kDisplayLostExitCode = 1;
-
-// Installs, once per process, Xlib's handler for a lost connection: it writes one line naming the
-// display to standard error and ends the process at once with kDisplayLostExitCode. Xlib's own
-// handler calls exit(), whose exit-time handling would talk to the dead connection again (the
-// framework's final shutdown hides and destroys the window), and Xlib then spins inside itself.
+// Installs, once per process, Xlib's handler for a lost connection: it ends the process as
+// EndForLostDisplay does. Xlib's own handler calls exit(), whose exit-time handling would talk to
+// the dead connection again.
 void InstallDisplayLossHandler();
-
-// Watches the connection of a window's X display from a thread of its own and ends the process,
-// as the handler above does, once the server has hung up. Xlib notices a dead connection only
-// when it next talks to it, and some OpenGL drivers then spin inside their own present loop on
-// it and never return to Xlib. Stops (and joins) when destroyed, which must be before the display
-// is closed. Does nothing for a window that is not on X11.
-class DisplayWatch {
- public:
-  explicit DisplayWatch(SDL_Window* window);
-  ~DisplayWatch();
-  DisplayWatch(const DisplayWatch&) = delete;
-  DisplayWatch& operator=(const DisplayWatch&) = delete;
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
 
 // Waits until the X server has carried out everything sent on the window's connection.
 void X11Sync(SDL_Window* window);

@@ -78,7 +78,9 @@ const char* XDisplay() {
 }
 // Mesa's drivers are unloaded before the leak check runs, leaving reports without symbols that no
 // suppression can name; the leak check of our own code runs in the headless test.
-std::string XEnv() { return std::string("-u SDL_VIDEODRIVER DISPLAY=") + XDisplay() + " ASAN_OPTIONS=detect_leaks=0"; }
+std::string XEnv() {
+  return std::string("-u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=") + XDisplay() + " ASAN_OPTIONS=detect_leaks=0";
+}
 
 std::string Xdo(const std::string& args) {
   std::string out;

@@ -19,6 +19,7 @@ struct FakeAdapter {
   plat::AdapterIdentifier id{"fake.so", "Fake Display Adapter", "\\\\.\\DISPLAY1"};
   plat::DisplayMode desktop{1920, 1080, 60, plat::FMT_X8R8G8B8};
   std::vector<plat::DisplayMode> modes;  // every format; EnumAdapterModes filters by format
+  int monitor = 0;                       // the window system's display it drives
 };
 
 // Everything one device saw and how it should answer. Shared by the device and the objects it
@@ -133,7 +134,9 @@ class FakeGraphicsSystem : public plat::IGraphicsSystem {
   uint32_t GetAdapterModeCount(uint32_t adapter, uint32_t format) const override;
   Result EnumAdapterModes(uint32_t adapter, uint32_t format, uint32_t mode, plat::DisplayMode& out) const override;
   Result GetAdapterDisplayMode(uint32_t adapter, plat::DisplayMode& out) const override;
-  int GetAdapterMonitor(uint32_t) const override { return 0; }
+  int GetAdapterMonitor(uint32_t adapter) const override {
+    return adapter < adapters.size() ? adapters[adapter].monitor : 0;
+  }
   Result CheckDeviceType(uint32_t adapter, uint32_t type, uint32_t adapterFormat, uint32_t backBufferFormat,
                          bool windowed) const override;
   Result CheckDeviceFormat(uint32_t adapter, uint32_t type, uint32_t adapterFormat, uint32_t usage,

@@ -32,6 +32,8 @@ class FakeWindowSystem : public plat::IWindowSystem {
   std::deque<plat::Msg> queue;
   std::vector<uint32_t> defaulted;  // messages that reached default handling
   int scale = 1, desktopScale = 1;  // the presentation scale set, and the desktop's
+  bool followsOutput = false;
+  int windowDisplay = 0;  // the display every window is on
 
   FakeWindow* Window(plat::WindowHandle w) const {
     auto it = windows_.find(w);
@@ -52,6 +54,12 @@ class FakeWindowSystem : public plat::IWindowSystem {
       PostSize(last_, plat::SIZE_RESTORED);
     }
     queue.push_back({last_, plat::WM_EXITSIZEMOVE, 0, 0});
+  }
+  // The window reached an output of another scale: the real window system takes the scale (when
+  // it follows the output) and reports a size change of an unchanged logical size.
+  void OutputScaleChanged(int newScale) {
+    if (followsOutput) scale = newScale;
+    PostSize(last_, plat::SIZE_RESTORED);
   }
   void UserMinimize() { ShowWindow(last_, plat::ShowCommand::Minimize); }
 
@@ -156,7 +164,8 @@ class FakeWindowSystem : public plat::IWindowSystem {
   void SetPresentationScale(int s) override { scale = s; }
   int PresentationScale() const override { return scale; }
   int DesktopScale() const override { return desktopScale; }
-  int GetWindowDisplay(plat::WindowHandle) const override { return 0; }
+  void FollowOutputScale(bool follow) override { followsOutput = follow; }
+  int GetWindowDisplay(plat::WindowHandle) const override { return windowDisplay; }
 
   bool PeekMessage(plat::Msg& out) override {
     if (queue.empty()) return false;

@@ -142,3 +142,48 @@ TEST_F(FrameworkTest, EscapeEndsTheLoopAndProcessExitDeliversLostAndDestroyed) {
   EXPECT_EQ(W(), nullptr);
   EXPECT_TRUE(device->destroyed);
 }
+
+// Without -scale the presentation scale follows the window's output; a change of it (a move to an
+// output of another scale) resets the device once, as a resize does, though the logical size
+// stays. A scale from the command line stays whatever the output.
+TEST_F(FrameworkTest, AnOutputOfAnotherScaleResetsOnceUnlessTheCommandLineSetTheScale) {
+  platform.windows.desktopScale = 2;
+  ASSERT_EQ(StartUp(), S_OK);
+  EXPECT_TRUE(platform.windows.followsOutput);
+  EXPECT_EQ(platform.windows.scale, 2);
+  size_t mark = rec.events.size();
+  platform.windows.OutputScaleChanged(1);
+  Pump();
+  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "reset"}));
+  EXPECT_EQ(AppGetBackBufferSurfaceDesc()->Width, 640u);
+  mark = rec.events.size();
+  platform.windows.OutputScaleChanged(1);  // the same scale again: nothing to do
+  Pump();
+  EXPECT_EQ(rec.events.size(), mark);
+}
+
+TEST_F(FrameworkTest, AScaleFromTheCommandLineDoesNotFollowTheOutput) {
+  platform.windows.desktopScale = 2;
+  ASSERT_EQ(StartUp(L"arena -scale:3"), S_OK);
+  EXPECT_FALSE(platform.windows.followsOutput);
+  EXPECT_EQ(platform.windows.scale, 3);
+  const size_t mark = rec.events.size();
+  platform.windows.OutputScaleChanged(1);
+  Pump();
+  EXPECT_EQ(rec.events.size(), mark);
+}
+
+// Moved to another monitor whose output has another scale: the change of adapter makes the device
+// anew at the new scale, and no reset of its own comes before it.
+TEST_F(FrameworkTest, AnotherScaleOnAnotherMonitorIsOneDeviceChange) {
+  platform.graphics->adapters.push_back(platform.graphics->adapters[0]);
+  platform.graphics->adapters[1].monitor = 1;
+  platform.windows.desktopScale = 2;
+  ASSERT_EQ(StartUp(), S_OK);
+  const size_t mark = rec.events.size();
+  platform.windows.windowDisplay = 1;
+  platform.windows.OutputScaleChanged(1);
+  Pump();
+  EXPECT_EQ(rec.Since(mark), (Events{"modify", "lost", "destroyed", "created", "reset"}));
+  EXPECT_EQ(platform.graphics->createCalls.size(), 2u);
+}

@@ -3,6 +3,9 @@
 
 tmp=$(mktemp -d)
 game=""
+# The game prefers a Wayland compositor to X; the tests' displays are their own X servers (and,
+# where a test wants one, its own compositor), never the desktop the tests run on.
+unset WAYLAND_DISPLAY
 # Only our own children still running: the id of a process that has ended may belong to anything
 # by now (process ids wrap around within minutes on a busy machine).
 ours() {

@@ -171,7 +171,7 @@ TEST_F(Translation, OurOwnSizeChangesAreNotADragButKeepAnOpenDragsClosingMessage
 // At presentation scale 2 every position and size in a message is the screen's halved, rounding
 // down, also left of the window.
 TEST_F(Translation, ScaleHalvesPositionsAndSizes) {
-  translator.SetScale(2);
+  translator.SetScale({2, 1.0});
   facts.windows[0].clientX = 150;  // the facts are logical already
   facts.windows[0].clientY = 100;
   EXPECT_EQ(Run(Motion(241, 83, 0)).at(1).lParam, MakeLParam(120, 41));
@@ -180,6 +180,15 @@ TEST_F(Translation, ScaleHalvesPositionsAndSizes) {
   const std::vector<Msg> sized = Run(Window(SDL_WINDOWEVENT_SIZE_CHANGED, 1400, 1001), 1000);
   EXPECT_EQ(sized.back().lParam, MakeLParam(700, 500));
   EXPECT_EQ(Run(Window(SDL_WINDOWEVENT_MOVED, 31, -3), 1010).back().lParam, MakeLParam(15, -2));
+}
+
+// On a Wayland output of scale 2 events come in coordinates of two real pixels: at the output's
+// own scale they are logical pixels already, at -scale:1 each is two.
+TEST_F(Translation, OnAScaledOutputCoordinatesAreTakenAtTheOutputsScale) {
+  translator.SetScale({2, 2.0});
+  EXPECT_EQ(Run(Motion(241, 83, 0)).at(1).lParam, MakeLParam(241, 83));
+  translator.SetScale({1, 2.0});
+  EXPECT_EQ(Run(Button(true, SDL_BUTTON_LEFT, 241, -3)).at(1).lParam, MakeLParam(482, -6));
 }
 
 }  // namespace

@@ -110,9 +110,12 @@ TEST(DisplayModes, DepthsAreFoldedAndDuplicatesDropped) {
   const std::vector<DisplayModeInfo> expected = {
       {1024, 768, 60, 32}, {800, 600, 60, 16}, {640, 480, 0, 32}, {320, 240, 75, 16}};
   EXPECT_EQ(modes, expected);
-  // At presentation scale 2 the modes are logical: the screen's halved.
-  EXPECT_EQ(ModesFromSdl({{SDL_PIXELFORMAT_RGB888, 1281, 1024, 60, nullptr}}, 2),
+  // At presentation scale 2 the modes are logical: the screen's halved; on an output of scale 2,
+  // whose modes SDL gives in coordinates of two pixels, they stay.
+  EXPECT_EQ(ModesFromSdl({{SDL_PIXELFORMAT_RGB888, 1281, 1024, 60, nullptr}}, {2, 1.0}),
             (std::vector<DisplayModeInfo>{{640, 512, 60, 32}}));
+  EXPECT_EQ(ModesFromSdl({{SDL_PIXELFORMAT_RGB888, 1281, 1024, 60, nullptr}}, {2, 2.0}),
+            (std::vector<DisplayModeInfo>{{1281, 1024, 60, 32}}));
 }
 
 TEST(DesktopScale, OnlyAWholeNumberTwoToEightCounts) {

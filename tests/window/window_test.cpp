@@ -40,6 +40,7 @@ class RealWindow : public ::testing::Test {
     if (display == nullptr || *display == '\0')
       GTEST_SKIP() << "ARENA_XVFB_DISPLAY is not set: scripts/test.sh starts the X server these tests need";
     ::setenv("DISPLAY", display, 1);
+    ::unsetenv("WAYLAND_DISPLAY");  // the game would prefer a compositor the tester's desktop runs
     ::unsetenv("SDL_VIDEODRIVER");
     ASSERT_TRUE(InstallRealServices()) << SDL_GetError();
     ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
