@@ -2,6 +2,7 @@
 // and runs the message loop. Every callback forwards to the three global objects in a fixed order.
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "arena_trace.h"
@@ -94,13 +95,18 @@ plat::LRESULT MsgProc(plat::WindowHandle, uint32_t message, plat::WPARAM wParam,
   return 0;
 }
 
-void OnKeyboard(uint32_t, bool, bool, void*) {}
-
 void OnMouse(bool leftDown, bool rightDown, bool, bool, bool, int, int x, int y, void* /*userContext*/) {
   TraceMouse("overlay", leftDown, x, y);
   g_overlay.OnMouse(leftDown, rightDown, x, y);
   TraceMouse("scene", leftDown, x, y);
   g_scene.Mouse(leftDown, rightDown, x, y);
+}
+
+// The game's keys move the Scene's focus; a pick is a left click at the focus's centre, sent
+// down the mouse's own path so that it does exactly what that click does.
+void OnKeyboard(uint32_t key, bool down, bool alt, void* userContext) {
+  if (const std::optional<ClickPoint> pick = g_scene.Keyboard(key, down, alt))
+    OnMouse(true, false, false, false, false, 0, pick->x, pick->y, userContext);
 }
 
 }  // namespace
