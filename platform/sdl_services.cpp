@@ -77,6 +77,9 @@ bool StartSdl(std::string& why) {
   }
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver != nullptr && SDL_strcasecmp(driver, "x11") == 0) InstallDisplayLossHandler();
+  // Game controllers are optional: without them, or where they cannot start, the keyboard and
+  // the mouse play as before.
+  SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
   return true;
 }
 

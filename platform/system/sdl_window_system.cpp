@@ -432,6 +432,7 @@ void SdlWindowSystem::Pump() {
   std::vector<Msg> produced;
   SDL_Event e;
   while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    controllers_.Handle(e);
     translator_.Translate(e, facts, EventTime(e, SDL_GetTicks64()), produced);
   }
   translator_.Poll(SDL_GetTicks64(), produced);

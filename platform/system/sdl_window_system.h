@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/system/controllers.h"
 #include "platform/system/event_translator.h"
 #include "platform/system/window_system.h"
 #include "platform/system/x11_display.h"
@@ -82,6 +83,7 @@ class SdlWindowSystem final : public IWindowSystem {
   bool quitPosted_ = false;
   int quitCode_ = 0;
   EventTranslator translator_;
+  Controllers controllers_;
 };
 
 // A two-colour cursor as 32-pixel rows, leftmost pixel in the top bit: where the mask bit is set
