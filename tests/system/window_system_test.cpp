@@ -125,9 +125,6 @@ TEST_F(RealWindows, ControllersComeAndGoWithOneLineEach) {
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(lines[0], "arena: controller attached: Test Pad");
   EXPECT_EQ(lines[1], "arena: controller detached: Test Pad");
-  ASSERT_TRUE(pad.Attach());
-  pump();
-  EXPECT_EQ(controllers.Count(), 1u);  // closed with the set, before SDL ends
 }
 
 TEST(DisplayModes, DepthsAreFoldedAndDuplicatesDropped) {
