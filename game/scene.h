@@ -42,7 +42,6 @@ class Scene {
   TextureSet& Textures() { return textures_; }
   BattleState& State() { return state_; }
   FontRenderer& Font() { return font_; }
-  const Focus& KeyFocus() const { return focus_; }
 
  private:
   // A clear mark on a focused element that has no hover look of its own.

@@ -99,8 +99,9 @@ void ChooseByPad(const ElementList& list, int32_t kind, int row) {
 }
 
 // Before the first menu opens (frame 80): keys the game does not use and picks with nothing to
-// pick; on the pad, every button and both stick axes at once, then the pad pulled out while they
-// are held, and ten times in and out. Start is Pause, through the framework's own rule.
+// pick, which must leave no trace line; on the pad, every button and both stick axes at once,
+// then the pad pulled out while they are held, and ten times in and out. Start is Pause, through
+// the framework's own rule (time stands still but for the constant frame time, which goes on).
 void NothingToPick(int frame) {
   Script& s = g_script;
   if (s.play == Play::kKeys && frame == 5) {
@@ -108,8 +109,6 @@ void NothingToPick(int frame) {
                          uint32_t{plat::VK_TAB}, uint32_t{plat::VK_F1}, uint32_t{plat::VK_HOME}})
       harness::PostPress(key);
   }
-  if (s.play == Play::kKeys && frame == 6 && (g_game.scene.State().openMenu != 0 || g_game.scene.KeyFocus().Index(g_game.scene.Elements()) >= 0))
-    s.failures.push_back("keys changed the battle while no menu was open");
   if (s.play != Play::kPad) return;
   if (frame == 5) {
     for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) s.pad.Set(static_cast<SDL_GameControllerButton>(b), true);
