@@ -1,8 +1,16 @@
 #include "game/element.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
+
+int64_t Truncate(float v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 9.0e18f) return INT64_MAX / 4;
+  if (v <= -9.0e18f) return INT64_MIN / 4;
+  return static_cast<int64_t>(v);
+}
 
 // Moves one axis toward its target at |from - to| / duration per second, never past it.
 void StepAxis(float& value, float target, float from, float to, float duration, float elapsed) {
@@ -83,4 +91,13 @@ int Element::AdvanceMotion(float elapsed) {
   if (Advance(scaleMotion, scale, elapsed)) return kMotionScaleDone;
   if (Advance(positionMotion, position, elapsed)) return kMotionPositionDone;
   return kMotionNone;
+}
+
+HitCorner HitCornerOf(const Element& element) {
+  return HitCorner{Truncate(element.position.x), Truncate(element.position.y)};
+}
+
+bool InsideHitRect(const Element& element, int32_t x, int32_t y) {
+  const HitCorner c = HitCornerOf(element);
+  return c.left < x && x < c.left + element.hitWidth && c.top < y && y < c.top + element.hitHeight;
 }

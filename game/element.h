@@ -54,3 +54,15 @@ struct Element {
   // Advances the scale motion, then the position motion; at most one completion per call.
   int AdvanceMotion(float elapsed);
 };
+
+// The hit rectangle's top-left corner: the position truncated toward zero, saturating, so that
+// a far-off element cannot overflow a comparison.
+struct HitCorner {
+  int64_t left = 0;
+  int64_t top = 0;
+};
+HitCorner HitCornerOf(const Element& element);
+
+// Inside the element's hit rectangle: with L and T its corner,
+// L < x < L + hitWidth and T < y < T + hitHeight.
+bool InsideHitRect(const Element& element, int32_t x, int32_t y);

@@ -1,20 +1,11 @@
 #include "game/scene.h"
 
-#include <cmath>
 #include <cstdint>
 
 #include "common/app.h"
 #include "game/debug_output.h"
 
 namespace {
-
-// Toward zero, saturating, so that a far-off element cannot overflow the comparison.
-int64_t Truncate(float v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 9.0e18f) return INT64_MAX / 4;
-  if (v <= -9.0e18f) return INT64_MIN / 4;
-  return static_cast<int64_t>(v);
-}
 
 struct TextureFile {
   const wchar_t* name;
@@ -33,12 +24,6 @@ constexpr int kMediaNotFoundExitCode = 4;
 constexpr uint32_t kBatchFlags = plat::SPRITE_ALPHABLEND | plat::SPRITE_SORT_DEPTH_FRONTTOBACK;
 
 }  // namespace
-
-bool InsideHitRect(const Element& element, int32_t x, int32_t y) {
-  const int64_t left = Truncate(element.position.x);
-  const int64_t top = Truncate(element.position.y);
-  return left < x && x < left + element.hitWidth && top < y && y < top + element.hitHeight;
-}
 
 Result Scene::Create(plat::IDevice* device) {
   font_.Create(device);
@@ -86,6 +71,9 @@ void Scene::Load() {
 Result Scene::FrameMove(plat::IDevice*, float elapsed) {
   battle_.FrameMove(elements_, elapsed, state_);
   if (state_.enemyVitals.life <= 0) Load();
+  // A bar that filled may have opened a menu.
+  focus_.Refresh(elements_);
+  focus_.Show(elements_);
   return S_OK;
 }
 
@@ -108,12 +96,15 @@ Result Scene::Render(plat::IDevice* device) {
                          element.scale);
   }
   if (open) textures_.EndBatch(current);
+  if (const Element* marked = focus_.NeedsMark(elements_)) DrawFocusMark(device, *marked);
   Purge(elements_);
   battle_.DrawNumbers(font_, device, state_);
   return S_OK;
 }
 
 int Scene::Mouse(bool leftDown, bool, int32_t x, int32_t y) {
+  focus_.Pointer(elements_, leftDown, x, y);
+  bool clicked = false;
   for (size_t i = 0; i < elements_.size(); ++i) {
     Element& element = elements_[i];
     if (element.visible == 0) continue;
@@ -122,8 +113,34 @@ int Scene::Mouse(bool leftDown, bool, int32_t x, int32_t y) {
     if (element.clickEnabled != 0 && leftDown && inside) {
       // The click may grow the list, so the scan ends here.
       battle_.OnElementClick(elements_, element, state_);
+      clicked = true;
       break;
     }
   }
+  if (clicked) focus_.Refresh(elements_);
+  focus_.Show(elements_);
   return 1;
+}
+
+std::optional<ClickPoint> Scene::Keyboard(uint32_t key, bool down, bool alt) {
+  const std::optional<ClickPoint> pick = focus_.Key(elements_, key, down, alt);
+  focus_.Show(elements_);
+  return pick;
+}
+
+void Scene::DrawFocusMark(plat::IDevice* device, const Element& marked) {
+  // The menus' highlight, half see-through and stretched over the hit rectangle, in front.
+  const int found = textures_.Find(kTexBattleHilite);
+  if (found < 0) return;
+  const size_t index = static_cast<size_t>(found);
+  const Sprite& art = textures_.At(index);
+  if (art.cellWidth <= 0 || art.cellHeight <= 0) return;
+  const HitCorner corner = HitCornerOf(marked);
+  const plat::Vec3 position{static_cast<float>(corner.left), static_cast<float>(corner.top), 0.0f};
+  const plat::Vec3 scale{static_cast<float>(marked.hitWidth) / static_cast<float>(art.cellWidth),
+                         static_cast<float>(marked.hitHeight) / static_cast<float>(art.cellHeight), 1.0f};
+  textures_.BeginBatch(index, kBatchFlags);
+  textures_.DrawSprite(device, index, 1, position, Colour{1.0f, 1.0f, 1.0f, 0.5f}, plat::Vec3{0.0f, 0.0f, 0.0f},
+                       scale);
+  textures_.EndBatch(index);
 }

@@ -2,11 +2,13 @@
 // The game's one screen: the element list and the images it is drawn from, the battle with its
 // state, and the font the battle's numbers are drawn with.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "game/battle/battle.h"
 #include "game/battle/battle_state.h"
 #include "game/element_list.h"
+#include "game/focus.h"
 #include "game/font_renderer.h"
 #include "game/texture_set.h"
 #include "platform/graphics/graphics.h"
@@ -32,6 +34,9 @@ class Scene {
   Result Render(plat::IDevice* device);
   // Hover cells and the first click under the pointer. Returns 1.
   int Mouse(bool leftDown, bool rightDown, int32_t x, int32_t y);
+  // The game's keys move the focus; a pick comes back as the point where the caller clicks
+  // through the mouse path (Mouse), as a left click there would.
+  std::optional<ClickPoint> Keyboard(uint32_t key, bool down, bool alt);
 
   ElementList& Elements() { return elements_; }
   TextureSet& Textures() { return textures_; }
@@ -39,13 +44,13 @@ class Scene {
   FontRenderer& Font() { return font_; }
 
  private:
+  // A clear mark on a focused element that has no hover look of its own.
+  void DrawFocusMark(plat::IDevice* device, const Element& marked);
+
   ElementList elements_;
   TextureSet textures_;
   Battle battle_;
   BattleState state_;
   FontRenderer font_;
+  Focus focus_;
 };
-
-// Inside the element's hit rectangle: with L and T its position truncated toward zero,
-// L < x < L + hitWidth and T < y < T + hitHeight.
-bool InsideHitRect(const Element& element, int32_t x, int32_t y);

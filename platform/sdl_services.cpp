@@ -93,6 +93,9 @@ bool StartSdl(std::string& why) {
     // process down where OpenGL does not work: exactly where the reference device needs it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   }
+  // Game controllers are optional: without them, or where they cannot start, the keyboard and
+  // the mouse play as before.
+  SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
   return true;
 }
 

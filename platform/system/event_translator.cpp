@@ -184,6 +184,16 @@ void EventTranslator::Translate(const SDL_Event& e, const IWindowFacts& facts, u
       break;
     }
 
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION:
+      pad_.Translate(e, facts.Find(0).window, nowMs, out);
+      break;
+
+    case SDL_CONTROLLERDEVICEREMOVED:
+      pad_.ForgetController(e.cdevice.which, out);
+      break;
+
     default:
       break;
   }
@@ -256,6 +266,7 @@ void EventTranslator::StartOwnRun(WindowHandle w, uint64_t nowMs) {
 void EventTranslator::NoteOwnChange(WindowHandle w, uint64_t nowMs) { StartOwnRun(w, nowMs); }
 
 void EventTranslator::Poll(uint64_t nowMs, std::vector<Msg>& out) {
+  pad_.Poll(nowMs, out);
   for (auto it = runs_.begin(); it != runs_.end();) {
     if (nowMs >= it->second.deadline) {
       if (it->second.drag) out.push_back({it->first, WM_EXITSIZEMOVE, 0, 0});
@@ -266,7 +277,10 @@ void EventTranslator::Poll(uint64_t nowMs, std::vector<Msg>& out) {
   }
 }
 
-void EventTranslator::ForgetWindow(WindowHandle w) { runs_.erase(w); }
+void EventTranslator::ForgetWindow(WindowHandle w) {
+  runs_.erase(w);
+  pad_.ForgetWindow(w);
+}
 
 int EventTranslator::Logical(int screen) const { return scale_.ToLogical(screen); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // SDL events → window messages (a cursor query, WM_SETCURSOR, goes before uncaptured mouse moves
-// and before button presses), with no display involved: everything the translation needs to
+// and before button presses; game controllers become keys, for the only window), with no display
+// involved: everything the translation needs to
 // know about a window comes through IWindowFacts, and time comes in as an argument, so the
 // whole mapping can be driven by synthetic events.
 #include <SDL.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/system/messages.h"
+#include "platform/system/pad_keys.h"
 #include "platform/system/screen_scale.h"
 
 namespace plat {
@@ -76,6 +78,7 @@ class EventTranslator {
   uint32_t buttons_ = 0;  // MK_* mouse bits currently held
   ScreenScale scale_;
   std::map<WindowHandle, Run> runs_;
+  PadKeys pad_;
 };
 
 }  // namespace plat

@@ -593,6 +593,7 @@ void SdlWindowSystem::Pump() {
                                       e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)) {
       if (SDL_Window* sw = SDL_GetWindowFromID(e.window.windowID); windows_.count(sw) != 0) TakeBufferScale(sw);
     }
+    controllers_.Handle(e);
     translator_.Translate(e, facts, EventTime(e, SDL_GetTicks64()), produced);
   }
   translator_.Poll(SDL_GetTicks64(), produced);

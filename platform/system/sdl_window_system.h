@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/system/controllers.h"
 #include "platform/system/display_watch.h"
 #include "platform/system/event_translator.h"
 #include "platform/system/window_system.h"
@@ -105,6 +106,7 @@ class SdlWindowSystem final : public IWindowSystem {
   bool quitPosted_ = false;
   int quitCode_ = 0;
   EventTranslator translator_;
+  Controllers controllers_;
 };
 
 // A two-colour cursor as 32-pixel rows, leftmost pixel in the top bit: where the mask bit is set

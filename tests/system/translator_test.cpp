@@ -18,7 +18,10 @@ class FakeFacts : public IWindowFacts {
  public:
   std::vector<WindowFacts> windows{WindowFacts{.window = W, .clientX = 300, .clientY = 200}};
   uint16_t mods = 0;
-  WindowFacts Find(uint32_t id) const override { return id >= 1 && id <= windows.size() ? windows[id - 1] : WindowFacts{}; }
+  WindowFacts Find(uint32_t id) const override {
+    if (id == 0) return windows.size() == 1 ? windows[0] : WindowFacts{};  // the only window
+    return id <= windows.size() ? windows[id - 1] : WindowFacts{};
+  }
   std::vector<WindowHandle> All() const override {
     std::vector<WindowHandle> all;
     for (const auto& w : windows) all.push_back(w.window);
@@ -54,6 +57,25 @@ SDL_Event Window(uint8_t event, int d1 = 0, int d2 = 0, uint32_t id = 1) {
   e.window = {SDL_WINDOWEVENT, 0, id, event, 0, 0, 0, d1, d2};
   return e;
 }
+
+SDL_Event PadButton(bool down, SDL_GameControllerButton button, SDL_JoystickID which = 0) {
+  SDL_Event e{};
+  e.cbutton = {down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP, 0, which, uint8_t(button),
+               uint8_t(down ? SDL_PRESSED : SDL_RELEASED), 0, 0};
+  return e;
+}
+SDL_Event PadAxis(SDL_GameControllerAxis axis, int16_t value, SDL_JoystickID which = 0) {
+  SDL_Event e{};
+  e.caxis = {SDL_CONTROLLERAXISMOTION, 0, which, uint8_t(axis), 0, 0, 0, value, 0};
+  return e;
+}
+SDL_Event PadRemoved(SDL_JoystickID which) {
+  SDL_Event e{};
+  e.cdevice = {SDL_CONTROLLERDEVICEREMOVED, 0, which};
+  return e;
+}
+Msg KeyDown(uint32_t vk, bool repeat = false) { return {W, WM_KEYDOWN, vk, 1 | (repeat ? kWasDown : 0)}; }
+Msg KeyUp(uint32_t vk) { return {W, WM_KEYUP, vk, 1 | kWasDown | kReleased}; }
 
 std::string Str(const std::vector<Msg>& messages) {
   std::ostringstream s;
@@ -189,6 +211,52 @@ TEST_F(Translation, OnAScaledOutputCoordinatesAreTakenAtTheOutputsScale) {
   EXPECT_EQ(Run(Motion(241, 83, 0)).at(1).lParam, MakeLParam(241, 83));
   translator.SetScale({1, 2.0});
   EXPECT_EQ(Run(Button(true, SDL_BUTTON_LEFT, 241, -3)).at(1).lParam, MakeLParam(482, -6));
+}
+
+// A controller plays as the keyboard: its keys go to the only window, a held direction repeats
+// after a delay at a steady rate (one repeat however long the loop stalled), and A and Start do
+// not repeat.
+TEST_F(Translation, ControllerButtonsAreKeysAndAHeldDirectionRepeats) {
+  EXPECT_EQ(Str(Run(PadButton(true, SDL_CONTROLLER_BUTTON_DPAD_DOWN), 1000)), Str({KeyDown(VK_DOWN)}));
+  EXPECT_TRUE(Poll(1000 + PadKeys::kRepeatDelayMs - 1).empty());
+  EXPECT_EQ(Str(Poll(1000 + PadKeys::kRepeatDelayMs)), Str({KeyDown(VK_DOWN, true)}));
+  EXPECT_TRUE(Poll(1000 + PadKeys::kRepeatDelayMs + PadKeys::kRepeatMs - 1).empty());
+  EXPECT_EQ(Str(Poll(9000)), Str({KeyDown(VK_DOWN, true)}));
+  EXPECT_EQ(Str(Run(PadButton(false, SDL_CONTROLLER_BUTTON_DPAD_DOWN), 9001)), Str({KeyUp(VK_DOWN)}));
+  EXPECT_TRUE(Poll(20000).empty());
+
+  EXPECT_EQ(Str(Run(PadButton(true, SDL_CONTROLLER_BUTTON_A), 30000)), Str({KeyDown(VK_RETURN)}));
+  EXPECT_EQ(Str(Run(PadButton(true, SDL_CONTROLLER_BUTTON_START), 30000)), Str({KeyDown(VK_PAUSE)}));
+  EXPECT_EQ(Str(Run(PadButton(false, SDL_CONTROLLER_BUTTON_START), 40000)), Str({KeyUp(VK_PAUSE)}));
+  EXPECT_TRUE(Run(PadButton(true, SDL_CONTROLLER_BUTTON_B), 40000).empty());  // not one of the game's
+  // A controller pulled out lets go of what it held; another one's keys stay down.
+  Run(PadButton(true, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 2), 40000);
+  EXPECT_EQ(Str(Run(PadRemoved(0), 40001)), Str({KeyUp(VK_RETURN)}));
+  EXPECT_EQ(Str(Run(PadRemoved(2), 40002)), Str({KeyUp(VK_LEFT)}));
+  // With no window, or with several, a press goes nowhere.
+  facts.windows.push_back(facts.windows[0]);
+  EXPECT_TRUE(Run(PadButton(true, SDL_CONTROLLER_BUTTON_A), 50000).empty());
+  EXPECT_TRUE(Run(PadButton(false, SDL_CONTROLLER_BUTTON_A), 50000).empty());
+}
+
+TEST_F(Translation, TheLeftStickIsOneArrowPastItsDeadZone) {
+  EXPECT_TRUE(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTY, PadKeys::kStickPress - 1)).empty());
+  EXPECT_EQ(Str(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTY, PadKeys::kStickPress))), Str({KeyDown(VK_DOWN)}));
+  // Eased back, it holds until it is under the lower mark.
+  EXPECT_TRUE(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTY, PadKeys::kStickRelease)).empty());
+  EXPECT_EQ(Str(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTY, PadKeys::kStickRelease - 1))), Str({KeyUp(VK_DOWN)}));
+  // On a diagonal one direction holds, never two: the one pushed first, until it eases off and
+  // the axis pushed further takes over.
+  EXPECT_EQ(Str(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTY, -20000))), Str({KeyDown(VK_UP)}));
+  EXPECT_TRUE(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTX, 25000)).empty());
+  EXPECT_EQ(Str(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTY, -11000))), Str({KeyUp(VK_UP), KeyDown(VK_RIGHT)}));
+  EXPECT_EQ(Str(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTX, 0))), Str({KeyUp(VK_RIGHT)}));
+  EXPECT_TRUE(Run(PadAxis(SDL_CONTROLLER_AXIS_RIGHTX, -32768)).empty());  // the right stick is not used
+  // The D-pad and the stick holding the same key: it goes up when both have let go.
+  Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTY, -20000));
+  EXPECT_TRUE(Run(PadButton(true, SDL_CONTROLLER_BUTTON_DPAD_UP)).empty());
+  EXPECT_TRUE(Run(PadAxis(SDL_CONTROLLER_AXIS_LEFTY, 0)).empty());
+  EXPECT_EQ(Str(Run(PadButton(false, SDL_CONTROLLER_BUTTON_DPAD_UP))), Str({KeyUp(VK_UP)}));
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 
 #include <SDL.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/services.h"
+#include "platform/system/controllers.h"
 #include "platform/system/sdl_window_system.h"
+#include "tests/support/virtual_pad.h"
 
 namespace {
 
@@ -98,6 +101,30 @@ TEST_F(RealWindows, AltF4AndCloseDestroyThroughTheDefaultProcedureAfterWmDestroy
   EXPECT_EQ(ws->SendMessage(w, WM_PAINT, 0, 0), 0);
   ws->DestroyAppWindow(w);  // a second destroy does nothing
   EXPECT_EQ(Received().size(), 3u);
+}
+
+// Controllers plugged in and pulled out while the program runs are opened through the controller
+// API and closed again, with one line each; ten times over, none stays open.
+TEST_F(RealWindows, ControllersComeAndGoWithOneLineEach) {
+  std::vector<std::string> lines;
+  Controllers controllers([&lines](const std::string& line) { lines.push_back(line); });
+  const auto pump = [&controllers] {
+    SDL_PumpEvents();
+    SDL_Event e;
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) controllers.Handle(e);
+  };
+  VirtualPad pad;
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(pad.Attach()) << SDL_GetError();
+    pump();
+    EXPECT_EQ(controllers.Count(), 1u);
+    pad.Detach();
+    pump();
+    EXPECT_EQ(controllers.Count(), 0u);
+  }
+  ASSERT_EQ(lines.size(), 20u);
+  EXPECT_EQ(lines[0], "arena: controller attached: Test Pad");
+  EXPECT_EQ(lines[1], "arena: controller detached: Test Pad");
 }
 
 TEST(DisplayModes, DepthsAreFoldedAndDuplicatesDropped) {

@@ -3,8 +3,10 @@
 // device, the Overlay, the Scene and the statistics font behind the same callbacks, with two
 // hooks for scripts (before each frame move and after each frame is drawn) and the debugger
 // output kept. Used by the whole-game test and the battle benchmark.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,10 @@ inline void OnMouse(bool left, bool right, bool, bool, bool, int, int x, int y, 
   g_game.overlay.OnMouse(left, right, x, y);
   g_game.scene.Mouse(left, right, x, y);
 }
+inline void OnKeyboard(uint32_t key, bool down, bool alt, void* context) {
+  if (const std::optional<ClickPoint> pick = g_game.scene.Keyboard(key, down, alt))
+    OnMouse(true, false, false, false, false, 0, pick->x, pick->y, context);
+}
 
 }  // namespace detail
 
@@ -132,6 +138,7 @@ inline bool Start(const std::vector<std::string>& args) {
   AppSetCallbackFrameRender(detail::OnFrameRender);
   AppSetCallbackFrameMove(detail::OnFrameMove);
   AppSetCallbackMouse(detail::OnMouse, true);
+  AppSetCallbackKeyboard(detail::OnKeyboard);
   AppInit(true, true, true, true);
   AppSetCursorSettings(true, true);
   AppCreateWindow(L"x[vela] 1.3.5", nullptr, nullptr, nullptr, plat::kUseDefaultPos, plat::kUseDefaultPos);
@@ -168,6 +175,31 @@ inline void PostClick(int x, int y) {
   PostMouse(plat::WM_LBUTTONUP, x, y, false);
 }
 
+// A key message as the window system delivers one; a repeat is a key-down of a key already down.
+inline void PostKey(uint32_t vk, bool down, bool repeat = false) {
+  plat::Msg msg;
+  msg.window = AppGetHWND();
+  msg.message = down ? plat::WM_KEYDOWN : plat::WM_KEYUP;
+  msg.wParam = vk;
+  msg.lParam = 1;
+  if (!down || repeat) msg.lParam |= plat::LPARAM(1) << 30;
+  if (!down) msg.lParam |= plat::LPARAM(1) << 31;
+  plat::GetServices().windows->PostMessage(msg);
+}
+inline void PostPress(uint32_t vk) {
+  PostKey(vk, true);
+  PostKey(vk, false);
+}
+
+// Row `row` of the open menu whose highlight rows are of `kind` (command or selection), chosen
+// by whatever input a player uses.
+using ChooseRow = std::function<void(const ElementList& list, int32_t kind, int row)>;
+
+// Row centres: command rows at x 10, selection rows at x 74, 28 pixels apart.
+inline void ClickRow(const ElementList&, int32_t kind, int row) {
+  PostClick(kind == kKindCommandRow ? 60 : 120, 20 + 28 * row);
+}
+
 // Plays the player's side through the mouse, one action at a time: summons the three monsters of
 // the hand (closing the monsters' menus meanwhile), then attacks the first target with every
 // monster whose menu opens, closing the avatar's menu.
@@ -175,32 +207,37 @@ class AutoPlayer {
  public:
   enum Action { kIdle, kOpenedSummons, kSummoned, kOpenedTargets, kAttacked, kClosedMenu };
 
-  // Called before each frame move; the clicks it posts reach the Scene before the next one.
+  explicit AutoPlayer(ChooseRow choose = ClickRow) : choose_(std::move(choose)) {}
+
+  // Called before each frame move; the choices it posts reach the Scene before the next one.
   Action Step(int frame, const BattleState& state, const ElementList& list) {
     if (frame < waitUntil_) return kIdle;
     if (pending_ == kSummonMenu && SelectMenuOpen(list)) {
-      ClickSelectRow(pick_++);
+      choose_(list, kKindSelectRow, pick_++);
       return Done(frame, 2, kSummoned);
     }
     if (pending_ == kTargetMenu && SelectMenuOpen(list)) {
-      ClickSelectRow(0);
+      choose_(list, kKindSelectRow, 0);
       return Done(frame, 2, kAttacked);
     }
     if (pending_ != kNone || !CommandMenuOpen(list)) return kIdle;
     const bool summoning = pick_ < 3;
     if (state.openMenu == kBarPlayerAvatar && summoning) {
-      ClickCommandRow(0);
+      choose_(list, kKindCommandRow, 0);
       pending_ = kSummonMenu;
       return Done(frame, 5, kOpenedSummons);
     }
     if (state.openMenu != kBarPlayerAvatar && !summoning) {
-      ClickCommandRow(0);
+      choose_(list, kKindCommandRow, 0);
       pending_ = kTargetMenu;
       return Done(frame, 5, kOpenedTargets);
     }
-    ClickCommandRow(3);
+    choose_(list, kKindCommandRow, 3);
     return Done(frame, 2, kClosedMenu);
   }
+
+  // No choice before `frame` (while a script does something else with the input).
+  void HoldUntil(int frame) { waitUntil_ = std::max(waitUntil_, frame); }
 
   static bool CommandMenuOpen(const ElementList& list) {
     for (const Element& e : list)
@@ -217,13 +254,10 @@ class AutoPlayer {
   enum Pending { kNone, kSummonMenu, kTargetMenu };
   Action Done(int frame, int pause, Action action) {
     if (action == kSummoned || action == kAttacked) pending_ = kNone;
-    waitUntil_ = frame + pause;
+    waitUntil_ = std::max(waitUntil_, frame + pause);
     return action;
   }
-  // Row centres: command rows at x 10, selection rows at x 74, 28 pixels apart.
-  static void ClickCommandRow(int row) { PostClick(60, 20 + 28 * row); }
-  static void ClickSelectRow(int row) { PostClick(120, 20 + 28 * row); }
-
+  ChooseRow choose_;
   int pick_ = 0;
   int waitUntil_ = 0;
   Pending pending_ = kNone;
