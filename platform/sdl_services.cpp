@@ -53,6 +53,7 @@ bool StartSdl(std::string& why) {
   // reads them from these variables when its video starts, and has no hint for them.
   ::setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 1);
   ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", kDesktopId, 1);
+  PrepareSdlAudio();
   const bool chosen = EnvSet("SDL_VIDEODRIVER");
   const std::string displayName = EnvSet("DISPLAY")           ? std::getenv("DISPLAY")
                                   : EnvSet("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY")

@@ -6,14 +6,15 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git ca-certificates
   clang libclang-rt-14-dev
-  libsdl2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libsdl2-dev libasound2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
   libboost-regex-dev libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev
   libgl1-mesa-dri libegl-mesa0 libgl1 libegl1
   xvfb xdotool openbox x11-utils x11-xserver-utils imagemagick
   fonts-dejavu-core fonts-ipafont-gothic
   desktop-file-utils dpkg-dev file
-  lintian appstream man-db groff-base
+  lintian appstream man-db groff-base gdb
+  pulseaudio pulseaudio-utils
 )
 # More packages, blank-separated, from the environment (also how the tests check the failure path).
 if [ -n "${ARENA_EXTRA_PACKAGES:-}" ]; then
