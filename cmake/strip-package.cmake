@@ -56,15 +56,8 @@ file(RELATIVE_PATH debug_path ${root} ${debug_file})
 execute_process(COMMAND md5sum ${debug_path} WORKING_DIRECTORY ${root} OUTPUT_FILE ${root}/DEBIAN/md5sums
                 COMMAND_ERROR_IS_FATAL ANY)
 
-set(modes OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-file(CHMOD ${debug_file} ${root}/DEBIAN/control ${root}/DEBIAN/md5sums PERMISSIONS ${modes})
-file(GLOB_RECURSE dirs LIST_DIRECTORIES true ${root}/*)
-list(APPEND dirs ${root})
-foreach(dir ${dirs})
-  if(IS_DIRECTORY ${dir} AND NOT IS_SYMLINK ${dir})
-    file(CHMOD ${dir} PERMISSIONS ${modes} OWNER_EXECUTE GROUP_EXECUTE WORLD_EXECUTE)
-  endif()
-endforeach()
+# objcopy gives the debug file the program's modes.
+file(CHMOD ${debug_file} PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 # cpack dates the game's files by SOURCE_DATE_EPOCH itself; dpkg-deb only keeps later ones from
 # going past it.
 if(DEFINED ENV{SOURCE_DATE_EPOCH})

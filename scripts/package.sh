@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${ARENA_BUILD_DIR:-build/package}
-# cpack takes some of the packages' modes from the files it writes, as dpkg-buildpackage's do.
+# Some modes in the packages come from the umask; this is the one dpkg-buildpackage sets.
 umask 022
 bash scripts/install-deps.sh
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog -l packaging/changelog -STimestamp)}

@@ -13,7 +13,7 @@ namespace plat {
 namespace {
 
 // The sound library's own report of a failed probe. The game traces the failure once, in its own
-// words; without a sound device the library would add eight lines of its own at every reset.
+// words; without a sound device the library would add a handful of "ALSA lib" lines at every reset.
 void DropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
 void FillSilence(void* userdata, Uint8* stream, int len) {

@@ -85,13 +85,17 @@ grep -qE '^Line [0-9]+ of "(\./)?arena\.cpp"' <<<"$where" || fail "gdb finds no 
 found=$(strings -a "$build/package/arena" | grep -F -e "$source" -e "$(cd "$build" && pwd -P)" | head -n 3 || true)
 [ -z "$found" ] || fail "the program names the build machine's trees: $found"
 
-# The same tree at another path: every file git knows of, committed or not, with other dates and
-# modes (as a checkout made with umask 002 has them); built later, in a build tree outside it, with
-# another umask, locale and time zone.
+# The same tree at another path (every file git knows of, committed or not; outside a checkout,
+# all but the build trees) with other dates and modes, as a checkout made with umask 002 has them;
+# built later, in a build tree outside it, with another umask, locale and time zone.
 copy=$out/another/place/for/the/tree
 mkdir -p "$copy"
-git -C "$source" ls-files -z --cached --others --exclude-standard |
-  (cd "$source" && tar --null --ignore-failed-read -T - -cf - 2>/dev/null) | tar -xf - -C "$copy"
+if git -C "$source" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git -C "$source" ls-files -z --cached --others --exclude-standard |
+    (cd "$source" && tar --null --ignore-failed-read -T - -cf - 2>/dev/null) | tar -xf - -C "$copy"
+else
+  tar -C "$source" --exclude='./build*' -cf - . | tar -xf - -C "$copy"
+fi
 chmod -R g+w "$copy"
 find "$copy" -exec touch -h -d '2001-02-03 04:05:06' {} +
 start=$SECONDS
