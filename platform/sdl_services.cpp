@@ -57,6 +57,7 @@ bool StartSdl(std::string& why) {
   // reads them from these variables when its video starts, and has no hint for them.
   ::setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 1);
   ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", kDesktopId, 1);
+  PrepareSdlAudio();
   const bool chosen = EnvSet("SDL_VIDEODRIVER");
   const bool wayland = EnvSet("WAYLAND_DISPLAY"), x11 = EnvSet("DISPLAY");
   // The displays tried, in SDL's order, for the line that says none could be opened.

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git ca-certificates
   clang libclang-rt-14-dev
-  libsdl2-dev libxrandr-dev libwayland-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libsdl2-dev libxrandr-dev libwayland-dev libasound2-dev libepoxy-dev libfreetype-dev libfontconfig-dev libpng-dev
   libboost-regex-dev libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev
   libgl1-mesa-dri libegl-mesa0 libgl1 libegl1
@@ -14,7 +14,8 @@ PACKAGES=(
   weston libdecor-0-plugin-1-cairo
   fonts-dejavu-core fonts-ipafont-gothic
   desktop-file-utils dpkg-dev file
-  lintian appstream man-db groff-base
+  lintian appstream man-db groff-base gdb
+  pulseaudio pulseaudio-utils
 )
 # More packages, blank-separated, from the environment (also how the tests check the failure path).
 if [ -n "${ARENA_EXTRA_PACKAGES:-}" ]; then

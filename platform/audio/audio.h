@@ -29,6 +29,10 @@ class IAudioSystem {
   virtual Result OpenDevice(std::unique_ptr<IAudioDevice>& out) = 0;
 };
 
+// Names the game's sound stream for the desktop and keeps the sound library's own probing messages
+// off standard error. Called once, before SDL starts.
+void PrepareSdlAudio();
+
 // SDL's audio subsystem (default playback device, silence).
 std::unique_ptr<IAudioSystem> CreateSdlAudioSystem();
 

@@ -2,13 +2,19 @@
 // requested format, playing silence. Each device holds its own reference on the subsystem, so the
 // subsystem lives exactly while a device does.
 #include <SDL.h>
+#include <alsa/asoundlib.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/audio/audio.h"
 
 namespace plat {
 namespace {
+
+// The sound library's own report of a failed probe. The game traces the failure once, in its own
+// words; without a sound device the library would add a handful of "ALSA lib" lines at every reset.
+void DropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
 void FillSilence(void* userdata, Uint8* stream, int len) {
   std::memset(stream, *static_cast<const Uint8*>(userdata), static_cast<size_t>(len));
@@ -89,6 +95,18 @@ class SdlAudioSystem final : public IAudioSystem {
 };
 
 }  // namespace
+
+void PrepareSdlAudio() {
+  // What the desktop's mixer shows for the game's stream. The sound server takes the names when SDL
+  // connects to it; the user's own SDL_AUDIO_DEVICE_* variables still win over these.
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "x[vela]");
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "x[vela]");
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "Game");
+  // SDL passes its role hint to PipeWire only; PulseAudio's client library takes the role from
+  // the environment. Set before any thread could read the environment, and never over the user's.
+  ::setenv("PULSE_PROP_media.role", "game", 0);
+  snd_lib_error_set_handler(DropAlsaMessage);
+}
 
 std::unique_ptr<IAudioSystem> CreateSdlAudioSystem() { return std::make_unique<SdlAudioSystem>(); }
 
