@@ -90,6 +90,12 @@ class GlPresenterImpl final : public GlPresenter {
     glViewport(0, 0, dw, dh);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
+    // The driver takes the window's present size at a clear, not at a draw. SDL reports a size
+    // before the X server has it (full screen, which a window manager grants only once the window
+    // shows), so the viewport above may not change when the window does; without the clear the
+    // picture would stay on a framebuffer of the old size for good.
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
     glUseProgram(program_);
     glBindVertexArray(vao_);
     glDrawArrays(GL_TRIANGLES, 0, 3);
