@@ -39,7 +39,6 @@ end_session() {
 cleanup() {
   end_session
   [ "${#busy[@]}" -eq 0 ] || kill "${busy[@]}" 2>/dev/null || true
-  [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null || true
   return 0
 }
 trap cleanup EXIT
@@ -50,8 +49,6 @@ for _ in $(seq "$(nproc 2>/dev/null || echo 2)"); do
   (while :; do :; done) &
   busy+=($!)
 done
-# A server shared by the real-window tests, where they still need one (ARENA_XVFB_DISPLAY).
-shared_display
 echo "soak-tests: $runs runs of ctest ${ctest_args[*]} $* in $tree beside ${#busy[@]} busy loops; load $(cut -d' ' -f1-3 /proc/loadavg)"
 
 : >"$logs/failures"
