@@ -51,9 +51,15 @@ for _ in $(seq "$(nproc 2>/dev/null || echo 2)"); do
 done
 echo "soak-tests: $runs runs of ctest ${ctest_args[*]} $* in $tree beside ${#busy[@]} busy loops; load $(cut -d' ' -f1-3 /proc/loadavg)"
 
+# Processor seconds used by the children this shell has waited for (CTest and what it ran): a
+# figure that, unlike the time taken, hardly depends on what else the machine is doing.
+tick=$(getconf CLK_TCK)
+children_cpu() { sed 's/.*) //' /proc/$$/stat | awk -v t="$tick" '{printf "%d", ($14 + $15) / t}'; }
+
 : >"$logs/failures"
 for run in $(seq "$runs"); do
   start=$SECONDS
+  cpu=$(children_cpu)
   # Started in the background, setsid is no group leader: it becomes the session in place.
   setsid ctest --test-dir "$tree" "${ctest_args[@]}" "$@" >"$logs/run-$run.log" 2>&1 &
   session=$!
@@ -64,7 +70,8 @@ for run in $(seq "$runs"); do
   failed=$(sed -n '/^The following tests FAILED:/,$p' "$logs/run-$run.log" | sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \((.*)\)$/\1 (\2)/p')
   [ -n "$failed" ] && echo "$failed" >>"$logs/failures"
   summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of' "$logs/run-$run.log" | tail -n 1 || true)
-  echo "run $run: ${summary:-no summary (ctest exited with $status)} in $((SECONDS - start)) s; load $(cut -d' ' -f1-3 /proc/loadavg)"
+  echo "run $run: ${summary:-no summary (ctest exited with $status)} in $((SECONDS - start)) s" \
+    "($(($(children_cpu) - cpu)) s of processor time); load $(cut -d' ' -f1-3 /proc/loadavg)"
   [ -n "$failed" ] && sed 's/^/    /' <<<"$failed"
 done
 
