@@ -16,6 +16,8 @@ constexpr int kDisplayLostExitCode = 1;
 // display to standard error and ends the process at once with kDisplayLostExitCode. Xlib's own
 // handler calls exit(), whose exit-time handling would talk to the dead connection again (the
 // framework's final shutdown hides and destroys the window), and Xlib then spins inside itself.
+// Also makes a request about a window that is gone (BadWindow: another client destroyed it, as a
+// window manager does with its frames) write a line rather than end the process.
 void InstallDisplayLossHandler();
 
 // Watches the connection of a window's X display from a thread of its own and ends the process,

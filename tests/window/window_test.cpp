@@ -18,6 +18,7 @@
 #include "tests/support/x_server.h"
 
 bool SendDeleteWindow(const std::string& xid);  // x11_close.cpp
+bool AskAboutAWindowThatIsGone();
 
 namespace {
 
@@ -116,6 +117,16 @@ TEST_F(RealWindow, HotkeysArriveWithTheirCodesAndAltOnlyWithAlt) {
   const auto f3 = key("F3", WM_KEYDOWN, VK_F3);  // Alt let go: plain again
   ASSERT_TRUE(f3.has_value());
   EXPECT_EQ(f3->lParam & kAltBit, 0);
+}
+
+// A window manager destroys its frame around our window when it lets the window go; a request
+// about the frame made just before then fails. That must not end the program.
+TEST_F(RealWindow, ARequestAboutAWindowThatIsGoneDoesNotEndTheProgram) {
+  ::testing::internal::CaptureStderr();
+  const bool survived = AskAboutAWindowThatIsGone();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(survived);
+  EXPECT_NE(said.find("which is gone"), std::string::npos) << said;
 }
 
 TEST_F(RealWindow, FullScreenTakesTheDisplayModeAndGivesItBackWithoutADrag) {
