@@ -10,38 +10,45 @@ bash scripts/build.sh fuzz
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failed=()
-ran=0
+# One target per core at a time: each runs for its own time, so together they take a fraction.
+jobs=$(nproc 2>/dev/null || echo 2)
+names=()
+pids=()
 for bin in build/fuzz/fuzz/fuzz_*; do
   [ -x "$bin" ] && [ -f "$bin" ] || continue
   name=$(basename "$bin")
-  corpus="$work/$name/corpus"
-  artifacts="$work/$name/artifacts"
-  mkdir -p "$corpus" "$artifacts"
+  mkdir -p "$work/$name/corpus" "$work/$name/artifacts"
   if [ -d "fuzz/corpus/$name" ]; then
-    cp -r "fuzz/corpus/$name/." "$corpus/"
+    cp -r "fuzz/corpus/$name/." "$work/$name/corpus/"
   fi
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do sleep 0.5; done
   echo "fuzz.sh: $name for ${seconds}s"
-  if "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-       -artifact_prefix="$artifacts/" "$corpus" >"$work/$name/log" 2>&1; then
-    grep -E '^stat::number_of_executed_units' "$work/$name/log" || true
+  "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$work/$name/artifacts/" "$work/$name/corpus" >"$work/$name/log" 2>&1 &
+  names+=("$name")
+  pids+=($!)
+done
+
+if [ "${#names[@]}" -eq 0 ]; then
+  echo "fuzz.sh: no fuzz targets were built" >&2
+  exit 1
+fi
+failed=()
+for i in "${!names[@]}"; do
+  name=${names[$i]}
+  if wait "${pids[$i]}"; then
+    echo "fuzz.sh: $name: $(grep -E '^stat::number_of_executed_units' "$work/$name/log" || echo 'no statistics')"
   else
     echo "fuzz.sh: $name FAILED; last lines of its log:" >&2
     tail -n 60 "$work/$name/log" >&2
     mkdir -p build/fuzz/artifacts
-    cp -r "$artifacts/." build/fuzz/artifacts/ 2>/dev/null || true
+    cp -r "$work/$name/artifacts/." build/fuzz/artifacts/ 2>/dev/null || true
     echo "fuzz.sh: reproducers copied to build/fuzz/artifacts/" >&2
     failed+=("$name")
   fi
-  ran=$((ran + 1))
 done
-
-if [ "$ran" -eq 0 ]; then
-  echo "fuzz.sh: no fuzz targets were built" >&2
-  exit 1
-fi
 if [ ${#failed[@]} -ne 0 ]; then
   echo "fuzz.sh: failing targets: ${failed[*]}" >&2
   exit 1
 fi
-echo "fuzz.sh: $ran targets ran clean"
+echo "fuzz.sh: ${#names[@]} targets ran clean"

@@ -255,8 +255,9 @@ void EventTranslator::SizeOrMove(WindowHandle w, uint64_t nowMs, std::vector<Msg
 
 void EventTranslator::StartOwnRun(WindowHandle w, uint64_t nowMs) {
   auto it = runs_.find(w);
-  if (it != runs_.end() && nowMs < it->second.deadline) {
-    // A drag already under way keeps its bracket, so its WM_EXITSIZEMOVE still comes.
+  if (it != runs_.end() && (nowMs < it->second.deadline || it->second.drag)) {
+    // A drag keeps its bracket, so its WM_EXITSIZEMOVE still comes: also one that went quiet
+    // while the loop was busy (no poll since), or the framework would stay paused for good.
     it->second.deadline = std::max(it->second.deadline, nowMs + kOwnChangeGraceMs);
     return;
   }

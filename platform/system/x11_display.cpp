@@ -34,6 +34,24 @@ X11Window FromSdl(SDL_Window* window) {
 
 int OnDisplayLost(Display* display) { EndForLostDisplay(display != nullptr ? DisplayString(display) : nullptr); }
 
+// A request about a window that another client destroyed a moment before fails with BadWindow:
+// SDL asks about the window manager's frame around ours, which the manager destroys when it lets
+// the window go or changes its decoration. Xlib's default answer to any failed request ends the
+// process; this one only means the window is gone. Every other failure goes on as before.
+XErrorHandler g_requestFailed = nullptr;
+int OnRequestFailed(Display* display, XErrorEvent* e) {
+  if (e->error_code == BadWindow) {
+    char line[128];
+    const int n = std::snprintf(line, sizeof line, "arena-x11: request %u about window 0x%lx, which is gone\n",
+                                unsigned(e->request_code), e->resourceid);
+    if (n > 0) {
+      [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line, std::min(size_t(n), sizeof line - 1));
+    }
+    return 0;
+  }
+  return g_requestFailed != nullptr ? g_requestFailed(display, e) : 0;
+}
+
 // A property of 32-bit items (Xlib hands them over as longs), at most `most` of them; empty when
 // the window has none of that type.
 std::vector<unsigned long> ReadItems(Display* display, Window on, Atom property, Atom type, long most) {
@@ -89,7 +107,10 @@ class IgnoredErrors {
 
 void InstallDisplayLossHandler() {
   static std::once_flag once;
-  std::call_once(once, [] { XSetIOErrorHandler(OnDisplayLost); });
+  std::call_once(once, [] {
+    XSetIOErrorHandler(OnDisplayLost);
+    g_requestFailed = XSetErrorHandler(OnRequestFailed);
+  });
 }
 
 void X11Sync(SDL_Window* window) {

@@ -12,7 +12,9 @@ namespace plat {
 
 // Installs, once per process, Xlib's handler for a lost connection: it ends the process as
 // EndForLostDisplay does. Xlib's own handler calls exit(), whose exit-time handling would talk to
-// the dead connection again.
+// the dead connection again. Also makes a request about a window that is gone (BadWindow: another
+// client destroyed it, as a window manager does with its frames) write a line rather than end the
+// process.
 void InstallDisplayLossHandler();
 
 // Waits until the X server has carried out everything sent on the window's connection.

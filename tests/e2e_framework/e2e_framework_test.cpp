@@ -1,28 +1,25 @@
-// The real program under SDL's dummy driver and, when the test run provides one, under Xvfb with
-// OpenGL, driven with xdotool. Device callbacks are watched through ARENA_TRACE_DEVICE_EVENTS.
+// The real program under SDL's dummy driver and under an Xvfb of its own with OpenGL, driven with
+// xdotool. Device callbacks are watched through ARENA_TRACE_DEVICE_EVENTS.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <future>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "tests/support/game_process.h"
+#include "tests/support/x_server.h"
+
 namespace {
 
 using namespace std::chrono_literals;
 
 struct ArenaRun {
-  int exitCode = -1;  // 137: killed after the time limit
+  int exitCode = -1;  // -1: still running at the time limit (then killed)
   std::string err;    // stderr: debugger output and device events
 
   // The device events in order, without their "arena: " prefix; with `frames`, also "frames" and
@@ -39,86 +36,39 @@ struct ArenaRun {
   static constexpr std::string_view kTenthFrame = "arena-frames: 10 ";
 };
 
-// How many times the game's standard error, so far, says a tenth frame was drawn.
-int TenthFrames(const std::string& errFile) {
-  std::ifstream in(errFile);
+// How many times `err` says a tenth frame was drawn.
+int TenthFrames(const std::string& err) {
+  std::istringstream in(err);
   int n = 0;
   for (std::string line; std::getline(in, line);) n += line.rfind(ArenaRun::kTenthFrame, 0) == 0;
   return n;
 }
 
-// Waits (at most a minute) until the game has drawn ten frames after its `n`th change.
-void WaitForFrames(const std::string& errFile, int n) {
-  for (int i = 0; i < 600 && TenthFrames(errFile) < n; ++i) std::this_thread::sleep_for(100ms);
-}
-
-// Runs arena from the source tree (it reads Data2/ from there) with `env` ("NAME=value" sets,
-// "-u NAME" removes); `during` runs while it lives, given the file its standard error goes to.
-ArenaRun RunArena(const std::string& args, const std::string& env,
-                  const std::function<void(const std::string&)>& during = {}) {
-  const std::string errFile = std::string(ARENA_BINARY_DIR) + "/e2e_framework_" + std::to_string(getpid()) + ".err";
-  const std::string command = "cd " ARENA_SOURCE_DIR " && timeout -s KILL 180 env " + env +
-                              " ARENA_TRACE_DEVICE_EVENTS=1 SDL_AUDIODRIVER=dummy " ARENA_BINARY_DIR "/arena " +
-                              args + " -noerrormsgboxes >/dev/null 2>" + errFile;
-  auto status = std::async(std::launch::async, [&] { return std::system(command.c_str()); });
-  if (during) during(errFile);
+// Runs arena from the source tree (it reads Data2/ from there) with `env` added; `during` runs
+// while it lives. The game is ended after three minutes at most.
+ArenaRun RunArena(const std::vector<std::string>& options, std::vector<std::string> env,
+                  const std::function<void(testsupport::GameProcess&)>& during = {}) {
+  env.insert(env.end(), {"ARENA_TRACE_DEVICE_EVENTS=1", "SDL_AUDIODRIVER=dummy"});
+  std::vector<std::string> args = options;
+  args.push_back("-noerrormsgboxes");
+  testsupport::GameProcess game(ARENA_SOURCE_DIR, env, args);
+  if (during && game.Pid() > 0) during(game);
   ArenaRun run;
-  const int s = status.get();
-  run.exitCode = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-  std::stringstream text;
-  text << std::ifstream(errFile).rdbuf();
-  run.err = text.str();
-  std::remove(errFile.c_str());
+  // A step that failed has said why; the game need not be waited for.
+  run.exitCode = ::testing::Test::HasFatalFailure() ? -1 : game.Wait(180s);
+  run.err = game.Err();
   return run;
 }
 
-const char* XDisplay() {
-  const char* d = std::getenv("ARENA_XVFB_DISPLAY");
-  return d && *d ? d : nullptr;
-}
-// Mesa's drivers are unloaded before the leak check runs, leaving reports without symbols that no
-// suppression can name; the leak check of our own code runs in the headless test.
-std::string XEnv() {
-  return std::string("-u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=") + XDisplay() + " ASAN_OPTIONS=detect_leaks=0";
-}
-
-std::string Xdo(const std::string& args) {
-  std::string out;
-  if (FILE* p = popen(("DISPLAY=" + std::string(XDisplay()) + " xdotool " + args + " 2>/dev/null").c_str(), "r")) {
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-  return out;
-}
-
-// The game window, waited for; then a pause so that the program settles before the first input.
-std::string WaitForWindow() {
-  for (int i = 0; i < 1200; ++i) {  // a loaded machine starts a sanitizer build slowly
-    std::string id = Xdo("search --onlyvisible --name 'x\\[vela\\]'");
-    if (!id.empty()) {
-      std::this_thread::sleep_for(700ms);
-      return id.substr(0, id.find('\n'));
-    }
-    std::this_thread::sleep_for(50ms);
-  }
-  return {};
-}
-
-// Keys go through the X server's test extension to the focused window, as a user's would; events
-// sent to one window directly were at times dropped while the window was still settling. The
-// program's own pace decides how soon it reacts, so give it time after each key.
+// Keys go through the X server's test extension to the focused window, as a user's would.
 void Key(const std::string& window, const std::string& key) {
-  Xdo("windowfocus --sync " + window);
-  Xdo("key --clearmodifiers " + key);
-  std::this_thread::sleep_for(700ms);
+  EXPECT_TRUE(testsupport::Shell("xdotool windowfocus --sync " + window + " key --clearmodifiers " + key)) << key;
 }
 
 }  // namespace
 
 TEST(E2eFramework, QuitsAfterFrame5OnTheReferenceDeviceHeadless) {
-  ArenaRun run = RunArena("-quitafterframe:5", "SDL_VIDEODRIVER=dummy");
+  ArenaRun run = RunArena({"-quitafterframe:5"}, {"SDL_VIDEODRIVER=dummy"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err.find("hr="), std::string::npos) << "no failure trace: " << run.err;
   EXPECT_EQ(run.Events(), (std::vector<std::string>{"created REF 640x480", "reset REF 640x480", "lost", "destroyed"}))
@@ -126,29 +76,42 @@ TEST(E2eFramework, QuitsAfterFrame5OnTheReferenceDeviceHeadless) {
 }
 
 TEST(E2eFramework, RealWindowSizingHotkeysAndSwitches) {
-  if (!XDisplay()) GTEST_SKIP() << "no Xvfb display (ARENA_XVFB_DISPLAY)";
+  testsupport::XServer server;
+  ASSERT_TRUE(server.Started()) << server.Error();
+  setenv("DISPLAY", server.Display().c_str(), 1);  // for xdotool
   std::string geometryBack;
-  ArenaRun run = RunArena("", XEnv(), [&](const std::string& err) {
-    std::string w = WaitForWindow();
-    ASSERT_FALSE(w.empty());
-    WaitForFrames(err, 1);
-    Xdo("windowsize --sync " + w + " 800 600");
-    WaitForFrames(err, 2);
+  // Mesa's drivers are unloaded before the leak check runs, leaving reports without symbols that no
+  // suppression can name; the leak check of our own code runs in the headless test.
+  ArenaRun run = RunArena({}, {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=detect_leaks=0"},
+                          [&](testsupport::GameProcess& game) {
+    std::string w;
+    ASSERT_TRUE(game.FindWindow(w));
+    // After every change of device or mode (the first: its creation), frames must come again
+    // before the next.
+    int changes = 0;
+    const auto framesAgain = [&] {
+      const int want = ++changes;
+      return game.Until("ten frames after change " + std::to_string(want),
+                        [want](const std::string& err) { return TenthFrames(err) >= want; });
+    };
+    ASSERT_TRUE(framesAgain());
+    ASSERT_TRUE(testsupport::Shell("xdotool windowsize --sync " + w + " 800 600"));
+    ASSERT_TRUE(framesAgain());
     Key(w, "F8");
-    // After every change of device or mode, frames must come again before the next.
-    int changes = 2;
     for (const char* key : {"F3", "F3", "alt+Return", "alt+Return"}) {
       Key(w, key);
-      WaitForFrames(err, ++changes);
+      ASSERT_TRUE(framesAgain()) << key;
     }
-    for (int i = 0; i < 200 && geometryBack.find("800x600") == std::string::npos; ++i) {
-      geometryBack = Xdo("getwindowgeometry " + w);
-      std::this_thread::sleep_for(50ms);
-    }
+    for (const auto end = std::chrono::steady_clock::now() + 60s;
+         geometryBack.find("800x600") == std::string::npos && std::chrono::steady_clock::now() < end;
+         std::this_thread::sleep_for(50ms))
+      testsupport::Shell("xdotool getwindowgeometry " + w, &geometryBack);
     Key(w, "Escape");
   });
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  const std::string screen = "HAL " + Xdo("getdisplaygeometry | tr ' ' x");
+  std::string screen;
+  ASSERT_TRUE(testsupport::Shell("xdotool getdisplaygeometry | tr ' ' x", &screen));
+  screen = "HAL " + screen;
   const std::vector<std::string> expected = {
       "created HAL 640x480", "reset HAL 640x480", "frames HAL 640x480",
       "lost", "reset HAL 800x600", "frames HAL 800x600",                                       // the resize

@@ -132,11 +132,11 @@ for manager in none openbox; do
   until new_lines | grep -x 760 >/dev/null; do
     [ "$SECONDS" -lt "$deadline" ] || fail "no summon in full screen ($manager)"
     shoot root || fail "no screenshot of the screen"
-    if drawn 150 20 30 14; then click 120 20; sleep 0.5    # the summon panel: its first monster
-    elif drawn 10 60 50 48; then click 60 20; sleep 0.5    # the avatar's menu: Summon
+    if drawn 150 20 30 14; then click 120 20    # the summon panel: its first monster
+    elif drawn 10 60 50 48; then click 60 20    # the avatar's menu: Summon
     else sleep 0.3; fi
   done
-  drawn 364 244 56 56 || { shoot root; drawn 364 244 56 56; } || fail "the summoned monster is not drawn ($manager)"
+  wait_screen root "the summoned monster ($manager)" drawn 364 244 56 56
   mark
   key alt+Return
   frames_after "HAL 640x480"
@@ -147,14 +147,15 @@ for manager in none openbox; do
   [ "$status" -eq 0 ] || fail "Escape after full screen exited with $status ($manager)"
 done
 
-# A display that goes away ends the game within seconds, on either device, every time.
+# A display that goes away ends the game, on either device, every time (within seconds; the limit
+# leaves room for a crowded machine).
 for device in HAL REF; do
   for run in 1 2 3; do
     own_display 640x480
     if [ "$device" = REF ]; then start -forceref; else start; fi
     frames_after "$device 640x480"
     kill "$xvfb"
-    finish 5
+    finish 30
     wait "$xvfb" 2>/dev/null || true  # its display number is free again
     [ "$status" -ne 0 ] || fail "the game exited with 0 when its display went away ($device, run $run)"
     grep -q "connection to display \"$DISPLAY\" was lost" "$tmp/err" || fail "no line about the lost display ($device)"
@@ -162,15 +163,17 @@ for device in HAL REF; do
 done
 
 # No display at all, and one that is not there: a line naming it and a non-zero exit at once.
-unused=":$((400 + RANDOM % 100))"
+unused=400
+while [ -e "/tmp/.X$unused-lock" ] || [ -e "/tmp/.X11-unix/X$unused" ]; do unused=$((unused + 1)); done
+unused=":$unused"
 for case in unset missing; do
   status=0
   if [ "$case" = unset ]; then
-    (cd "$source" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout -s KILL 5 "$build/arena") \
+    (cd "$source" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout -s KILL 30 "$build/arena") \
       2>"$tmp/err" || status=$?
     want="DISPLAY is not set"
   else
-    (cd "$source" && DISPLAY=$unused exec env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout -s KILL 5 "$build/arena") \
+    (cd "$source" && DISPLAY=$unused exec env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout -s KILL 30 "$build/arena") \
       2>"$tmp/err" || status=$?
     want="cannot open display \"$unused\""
   fi

@@ -28,6 +28,7 @@ fail() {
   fi
   [ -f "$tmp/actions" ] && { echo "--- actions (what, lines written by then)"; paste -sd ' ' "$tmp/actions"; }
   if [ -f "$tmp/err" ]; then
+    cp "$tmp/err" "$build/${0##*/}.last.err" && echo "the game's whole standard error: $build/${0##*/}.last.err"
     echo "--- device events, pauses and the messages behind them (last 80)"
     grep -nE '^arena(-pause|-msg)?: ' "$tmp/err" | tail -n 80
     echo "--- standard error (last 40 lines)"
@@ -40,46 +41,58 @@ fail() {
   exit 1
 }
 
-# Starts an X server of its own (size WxH, default 1280x1024) and points DISPLAY at it; its pid
-# is in `xvfb`. The tests that share the suite's server must not see this one's window manager.
-# The server picks a free display number itself and writes it once it takes connections. Without
-# -noreset it would reset whenever its last client leaves, and refuse whoever connects meanwhile.
-own_display() {
-  rm -f "$tmp/displayfd"
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset 3>"$tmp/displayfd" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do
-    [ -s "$tmp/displayfd" ] && break
-    kill -0 "$xvfb" 2>/dev/null || fail "the X server did not start"
+# Waits (at most $1 seconds) until the command after the description $2 succeeds, trying every
+# tenth of a second; fails naming what it waited for. A started game must keep running meanwhile.
+wait_until() {
+  local limit=$1 what=$2
+  local deadline=$((SECONDS + limit))
+  shift 2
+  until "$@"; do
+    [ -z "$game" ] || kill -0 "$game" 2>/dev/null || fail "the game ended while waiting for $what"
+    [ "$SECONDS" -lt "$deadline" ] || fail "waited $limit s for $what"
     sleep 0.1
   done
-  [ -s "$tmp/displayfd" ] || fail "the X server did not start within 10 s"
+}
+
+# Starts an X server of its own (size WxH, default 1280x1024) and points DISPLAY at it; its pid
+# is in `xvfb`. The server picks a free display number itself and writes it once it takes
+# connections. Without -noreset it would reset whenever its last client leaves, and refuse whoever
+# connects meanwhile; -r: no autorepeat, so that a key whose release a crowded machine delays is
+# not pressed again. setpriv: the server ends with this script, even when the script is killed.
+own_display() {
+  rm -f "$tmp/displayfd"
+  setpriv --pdeathsig TERM Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset -r \
+    3>"$tmp/displayfd" >"$tmp/xvfb.log" 2>&1 &
+  xvfb=$!
+  local deadline=$((SECONDS + 60))
+  until [ -s "$tmp/displayfd" ]; do
+    kill -0 "$xvfb" 2>/dev/null || fail "the X server ended before it took connections: $(tail -n 5 "$tmp/xvfb.log")"
+    [ "$SECONDS" -lt "$deadline" ] || fail "the X server took no connections within 60 s"
+    sleep 0.1
+  done
   export DISPLAY=":$(head -n 1 "$tmp/displayfd")"
-  xset -r
 }
 
 # Starts openbox on DISPLAY and waits until it manages the screen; its pid is in `wm`.
+wm_running() { [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]]; }
 window_manager() {
-  local attempt
-  for attempt in 1 2; do
-    openbox >"$tmp/wm.log" 2>&1 &
-    wm=$!
-    for _ in $(seq 200); do
-      [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
-      kill -0 "$wm" 2>/dev/null || break  # it gave up: one more try
-      sleep 0.1
-    done
+  setpriv --pdeathsig TERM openbox >"$tmp/wm.log" 2>&1 &
+  wm=$!
+  local deadline=$((SECONDS + 60))
+  until wm_running; do
+    kill -0 "$wm" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ] ||
+      fail "openbox did not manage $DISPLAY within 60 s (it $(kill -0 "$wm" 2>/dev/null && echo runs || echo ended)," \
+        "its X server $(kill -0 "$xvfb" 2>/dev/null && echo runs || echo ended)): $(tail -n 5 "$tmp/wm.log")"
+    sleep 0.1
   done
-  fail "openbox did not start on $DISPLAY (its X server $(kill -0 "$xvfb" 2>/dev/null && echo runs || echo ended)):" \
-    "$(tail -n 5 "$tmp/wm.log")"
 }
 
 # Starts the game from the source folder (it reads Data2/ there) with its device events on;
-# standard error goes to $tmp/err.
+# standard error goes to $tmp/err. It ends with this script, even when the script is killed.
 start() {
   : >"$tmp/err"  # before the game runs, so that nothing of an earlier run is read as this one's
-  (cd "$source" && SDL_AUDIODRIVER=dummy ARENA_TRACE_DEVICE_EVENTS=1 exec "$build/arena" -noerrormsgboxes "$@") \
-    2>"$tmp/err" &
+  (cd "$source" && SDL_AUDIODRIVER=dummy ARENA_TRACE_DEVICE_EVENTS=1 \
+    exec setpriv --pdeathsig KILL "$build/arena" -noerrormsgboxes "$@") 2>"$tmp/err" &
   game=$!
   seen=0
 }
@@ -90,14 +103,8 @@ seen=0
 new_lines() { tail -n +"$((seen + 1))" "$tmp/err" 2>/dev/null || true; }
 
 # Waits (at most $2 seconds, default 60) until the game has written a new line matching the pattern.
-wait_line() {
-  local deadline=$((SECONDS + ${2:-60}))
-  until new_lines | grep -E "$1" >/dev/null; do
-    kill -0 "$game" 2>/dev/null || fail "the game ended while waiting for /$1/"
-    [ "$SECONDS" -lt "$deadline" ] || fail "no /$1/ within ${2:-60} s"
-    sleep 0.1
-  done
-}
+has_new_line() { new_lines | grep -E "$1" >/dev/null; }
+wait_line() { wait_until "${2:-60}" "a line /$1/" has_new_line "$1"; }
 
 # Waits (at most $1 seconds) for the game to end by itself; sets `status`.
 finish() {
@@ -109,41 +116,40 @@ finish() {
   game=""
 }
 
-# The game's window, once it shows; then a pause so that the program settles before input.
-# xdotool's search ends on an X error when a window it looks at goes meanwhile (the game's
-# short-lived probe windows), so it is asked again until the window shows.
+# The game's window in `wid`, once the game has made its device (which may make the window anew)
+# and the window shows (under a window manager: once it is managed). Only the game's own windows
+# are looked at, and each search is a fresh xdotool: a window that vanishes while one walks the
+# tree (an X error) fails that search alone.
+device_made() { grep -q '^arena: reset ' "$tmp/err"; }
+window_found() {
+  wid=$(xdotool search --all --onlyvisible --pid "$game" --name '^x\[vela\] 1\.3\.5$' 2>"$tmp/search.err" | head -n 1)
+  [ -n "$wid" ]
+}
 window() {
-  local deadline=$((SECONDS + 60))
-  wid=""
-  until [ -n "$wid" ]; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "the window never appeared"
-    wid=$(xdotool search --onlyvisible --name '^x\[vela\] 1\.3\.5$' 2>/dev/null | head -n 1) || wid=""
-    [ -n "$wid" ] || sleep 0.1
-  done
-  sleep 0.7
+  wait_until 60 "the game's device" device_made
+  wait_until 60 "a visible window of process $game (last search: $(tail -n 1 "$tmp/search.err" 2>/dev/null))" window_found
 }
 
 key() {
-  xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  timeout 30 xdotool windowactivate --sync "$wid" 2>/dev/null || timeout 30 xdotool windowfocus --sync "$wid" 2>/dev/null || true
   xdotool key --clearmodifiers "$1"
 }
 
 # Frames drawn since the last device reset reach ten, on the device and back buffer given.
 frames_after() { wait_line "^arena-frames: 10 $1$" "${2:-60}"; }
 
-# Waits (at most $1 seconds, default 60) until ten frames have been drawn since the device was last
-# reset, whatever change that was and whoever asked for it.
-frames_after_last_reset() {
-  local deadline=$((SECONDS + ${1:-60}))
-  until awk '/^arena: reset /{n=0} /^arena-frames: 10 /{n=1} END{exit !n}' "$tmp/err"; do
-    kill -0 "$game" 2>/dev/null || fail "the game ended while waiting for frames"
-    [ "$SECONDS" -lt "$deadline" ] || fail "no ten frames since the last reset within ${1:-60} s"
-    sleep 0.1
-  done
-}
+# Waits (at most $1 seconds, default 60) until ten frames ($2 frames: 10, 100, 1000...) have been
+# drawn since the device was last reset, whatever change that was and whoever asked for it.
+drawn_since_reset() { awk -v want="^arena-frames: $1 " '/^arena: reset /{n=0} $0 ~ want {n=1} END{exit !n}' "$tmp/err"; }
+frames_after_last_reset() { wait_until "${1:-60}" "${2:-10} frames since the last reset" drawn_since_reset "${2:-10}"; }
 
 # Screenshot of a window (default: the game's) into $tmp/shot.png.
 shoot() { import -window "${1:-$wid}" "$tmp/shot.png" 2>/dev/null; }
+# Waits (at most a minute) until a screenshot of window $1 (root: the screen) satisfies the command
+# after the description $2: what a change shows once the game has drawn it.
+shows() { local window=$1; shift; shoot "$window" && "$@"; }
+wait_screen() { local window=$1 what=$2; shift 2; wait_until 60 "$what on the screen" shows "$window" "$@"; }
+not() { ! "$@"; }
 # Mean colour of a w x h area at (x, y) of the last screenshot, as "r g b" in 0-255.
 mean() {
   convert "$tmp/shot.png" -crop "$3x$4+$1+$2" +repage -scale '1x1!' \
@@ -170,5 +176,12 @@ battle_shown() {
   drawn 564 310 50 60 || fail "the player's avatar is not drawn"
   [ "$(red_text)" -gt 100 ] || fail "no red statistics text at the top-left"
 }
-# No --sync: a move to where the pointer already is would wait for ever.
-click() { xdotool mousemove ${wid:+--window "$wid"} "$1" "$2" sleep 0.05 click 1; }
+# Clicks at ($1, $2) of the game's window and waits until the game has taken the press: the
+# release reaching it means the press has been handled. No --sync: a move to where the pointer
+# already is would wait for ever.
+took_click() { new_lines | awk '/^arena-mouse: scene 1 /{p=1} p && /^arena-mouse: overlay 0 /{f=1} END{exit !f}'; }
+click() {
+  mark
+  xdotool mousemove ${wid:+--window "$wid"} "$1" "$2" click 1
+  wait_until 60 "the game to take the click at ($1, $2)" took_click
+}

@@ -8,7 +8,6 @@ build=$1
 source=$2
 . "$(dirname "$0")/lib.sh"
 
-# A server of our own: the window manager must not disturb the tests that share the other one.
 own_display 1024x768
 window_manager
 events() { grep -E '^arena(-pause)?: |^arena-frames: 10 ' "$tmp/err" | sed -E 's/^arena(-pause|-frames)?: //' | paste -sd ','; }
@@ -30,8 +29,9 @@ done
 start
 window
 frames_after "HAL 640x480"
+mark
 xdotool windowminimize --sync "$wid"
-sleep 0.7
+wait_line '^arena-pause: time paused$'
 mark
 xdotool windowactivate --sync "$wid"
 frames_after "HAL 640x480"

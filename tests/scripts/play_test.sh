@@ -7,13 +7,14 @@ build=$1
 source=$2
 . "$(dirname "$0")/lib.sh"
 
-if [ -n "${ARENA_XVFB_DISPLAY:-}" ]; then export DISPLAY=$ARENA_XVFB_DISPLAY; else own_display 1024x768; fi
+own_display 1024x768
 unset SDL_VIDEODRIVER
 
 start
 window
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
 crop_sum() { convert "$tmp/shot.png" -crop "$3x$4+$1+$2" +repage -depth 8 rgb:- | md5sum; }
+# The area ($1..$4) of the last screenshot differs from the one saved as $5.before.
+changed() { [ "$(crop_sum "$1" "$2" "$3" "$4")" != "$(cat "$tmp/$5.before")" ]; }
 # The battle's own lines: the bare numbers and words it writes, in order.
 battle_lines() { grep -xE '[0-9]+|direct|called' "$tmp/err" || true; }
 
@@ -39,24 +40,20 @@ while [ "$attacked" -eq 0 ] && [ "$SECONDS" -lt "$deadline" ]; do
     crop_sum 14 288 60 20 >"$tmp/enemy_life.before"
     before=$(battle_lines | wc -l)
     click 120 20
-    sleep 0.7
-    shoot || fail "no screenshot of the window"
     new=$(battle_lines | tail -n +"$((before + 1))")
     if [ "$summoned" -eq 0 ] && grep -qx 760 <<<"$new"; then
       summoned=1
       # The first monster of the hand has 760 hit points; it stands at the first position.
-      drawn 364 244 56 56 || fail "the summoned monster is not drawn at the player's first position"
-      drawn 420 240 40 16 || fail "the summoned monster's hit points are not drawn"
+      wait_screen "$wid" "the summoned monster at the player's first position" drawn 364 244 56 56
+      wait_screen "$wid" "the summoned monster's hit points" drawn 420 240 40 16
     elif [ "$summoned" -eq 1 ] && paste -sd ' ' <<<"$new" | grep -qE '(^| )50[1-3] [0-9]+ (direct )?0( |$)'; then
       attacked=1
       # The damage is booked at the click: the struck figure on the enemy's side changes.
       if grep -qx direct <<<"$new"; then region=(14 288 60 20 enemy_life); else region=(150 238 60 20 enemy_hp); fi
-      [ "$(crop_sum "${region[@]:0:4}")" != "$(cat "$tmp/${region[4]}.before")" ] ||
-        fail "the attack left the enemy's ${region[4]/_/ } on screen unchanged"
+      wait_screen "$wid" "a change of the enemy's ${region[4]/_/ } after the attack" changed "${region[@]}"
     fi
   elif drawn 10 60 50 48; then
     click 60 20
-    sleep 0.5
   else
     sleep 0.3
   fi
@@ -66,15 +63,10 @@ done
 
 # F8 draws in wireframe: the sprites' outlines cross mostly transparent texels, so the avatar
 # all but disappears; a second F8 brings it back.
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
-xdotool key F8
-sleep 0.5
-shoot || fail "no screenshot of the window"
-drawn 564 310 50 60 && fail "F8 did not switch to wireframe"
-xdotool key F8
-sleep 0.5
-shoot || fail "no screenshot of the window"
-drawn 564 310 50 60 || fail "a second F8 did not switch back to solid"
+key F8
+wait_screen "$wid" "wireframe after F8 (the player's avatar all but gone)" not drawn 564 310 50 60
+key F8
+wait_screen "$wid" "solid fill after a second F8 (the player's avatar drawn)" drawn 564 310 50 60
 
 # Escape ends the game through the framework; it must leave cleanly.
 key Escape

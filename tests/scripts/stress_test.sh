@@ -35,16 +35,21 @@ while [ "$SECONDS" -lt "$end" ]; do
 done
 
 # Settle on the hardware device and a solid fill, with a device change to count frames after.
-xdotool windowactivate --sync "$wid" 2>/dev/null || true
+timeout 30 xdotool windowactivate --sync "$wid" 2>/dev/null || true
 [ "$wireframe" -eq 1 ] && key F8
-sleep 1  # keys and moves still under way land first
+# The game takes input in order: once a pointer move made now reaches it, every key sent before
+# has been handled. Two moves, in case the pointer already stood at the second place.
+mark
+xdotool mousemove --window "$wid" 4 4 mousemove --window "$wid" 5 5
+wait_line '^arena-mouse: overlay 0 5 5$'
 for _ in 1 2; do
   mark
   key F3
   wait_line '^arena: created '
-  frames_after_last_reset
   [[ "$(grep '^arena: created' "$tmp/err" | tail -n 1)" == *HAL* ]] && break
 done
+[[ "$(grep '^arena: created' "$tmp/err" | tail -n 1)" == *HAL* ]] || fail "two F3 presses did not bring back the hardware device"
+frames_after_last_reset
 shoot || fail "no screenshot after the stress"
 drawn 564 310 50 60 || fail "the player's avatar is not drawn after the stress (seed $seed)"
 [ "$(red_text)" -gt 100 ] || fail "no red statistics text after the stress (seed $seed)"

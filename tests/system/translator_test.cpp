@@ -190,6 +190,18 @@ TEST_F(Translation, OurOwnSizeChangesAreNotADragButKeepAnOpenDragsClosingMessage
   EXPECT_EQ(Str(Poll(20050 + EventTranslator::kOwnChangeGraceMs)), Str({{W, WM_EXITSIZEMOVE, 0, 0}}));
 }
 
+// A frame or a device change that takes long keeps the loop from polling: our own change that
+// comes after a drag went quiet, but before the poll that would end it, must not swallow its end
+// (the framework would stay paused for good).
+TEST_F(Translation, ADragThatWentQuietBeforeOurOwnChangeStillEnds) {
+  const uint64_t quiet = EventTranslator::kDragQuietMs;
+  EXPECT_EQ(Run(Window(SDL_WINDOWEVENT_SIZE_CHANGED, 800, 600), 1000).at(0).message, uint32_t(WM_ENTERSIZEMOVE));
+  translator.NoteOwnChange(W, 1000 + quiet + 50);
+  EXPECT_TRUE(Poll(1000 + quiet + 60).empty());
+  EXPECT_EQ(Str(Poll(1000 + quiet + 50 + EventTranslator::kOwnChangeGraceMs)), Str({{W, WM_EXITSIZEMOVE, 0, 0}}));
+  EXPECT_TRUE(Poll(99999).empty());
+}
+
 // At presentation scale 2 every position and size in a message is the screen's halved, rounding
 // down, also left of the window.
 TEST_F(Translation, ScaleHalvesPositionsAndSizes) {
