@@ -164,6 +164,7 @@ TEST_F(FrameworkTest, AnOutputOfAnotherScaleResetsOnceUnlessTheCommandLineSetThe
 
 TEST_F(FrameworkTest, AScaleFromTheCommandLineDoesNotFollowTheOutput) {
   platform.windows.desktopScale = 2;
+  platform.windows.displays[0].bounds = platform.windows.displays[0].workArea = {0, 0, 3840, 2160};  // holds scale 3
   ASSERT_EQ(StartUp(L"arena -scale:3"), S_OK);
   EXPECT_FALSE(platform.windows.followsOutput);
   EXPECT_EQ(platform.windows.scale, 3);
