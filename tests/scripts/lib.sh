@@ -97,6 +97,14 @@ start() {
   seen=0
 }
 
+# After finish: the game ended as Escape ends it on device $1 (HAL or REF: the exit code tells which
+# device ran); $2 says what was played.
+ended_on() {
+  local want=0
+  [ "$1" = REF ] && want=11
+  [ "$status" -eq "$want" ] || fail "$2 ended with $status, not $want ($1)"
+}
+
 # Lines of standard error from here on are "new" to wait_line.
 mark() { seen=$(wc -l <"$tmp/err" 2>/dev/null || echo 0); }
 seen=0
