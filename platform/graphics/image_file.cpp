@@ -19,13 +19,34 @@ bool Fits(uint32_t width, uint32_t height, const ImageLimits& limits) {
          uint64_t{width} * height <= kMaxImagePixels;
 }
 
+// libpng sets aside (and clears) as much memory as a chunk's header claims before it reads the
+// chunk: gigabytes for a damaged file of a hundred bytes, which took seconds. A chunk that claims
+// more than the file holds is damaged anyway, so such a file is refused before libpng sees it.
+// Bytes after the closing chunk are left alone, as libpng leaves them.
+bool ChunksFitTheFile(const std::vector<uint8_t>& bytes) {
+  constexpr size_t kSignature = 8, kHeader = 8, kCrc = 4;
+  auto word = [&](size_t at) {
+    return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+  };
+  size_t at = kSignature;
+  while (at + kHeader <= bytes.size()) {
+    const size_t left = bytes.size() - at - kHeader;
+    const uint32_t length = word(at);
+    if (length > left || left - length < kCrc) return false;
+    if (word(at + 4) == 0x49454E44u) return true;  // IEND
+    at += kHeader + length + kCrc;
+  }
+  return true;  // what is missing is libpng's to report
+}
+
 }  // namespace
 
 Result DecodeImageBytes(const std::vector<uint8_t>& bytes, bool pixels, DecodedImage& out, const ImageLimits& limits) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   // Reads the signature and the chunks before the first IDAT: the header, no pixel data.
-  if (bytes.empty() || !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) ||
+  if (bytes.empty() || !ChunksFitTheFile(bytes) ||
+      !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) ||
       image.width == 0 || image.height == 0) {
     png_image_free(&image);
     return D3DXERR_INVALIDDATA;

@@ -162,3 +162,42 @@ TEST(ImageFile, RereadFileWithNewContentGivesTheNewPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+// A PNG file's bytes, 4x2 pixels of one colour.
+std::vector<uint8_t> SmallPng() {
+  const std::string path = testsupport::BinaryPath("image_file_test/small.png");
+  EXPECT_TRUE(testsupport::WritePng(path, {4, 2, std::vector<uint32_t>(8, 0xFF102030u)}));
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+// A chunk that claims more bytes than the file holds (here a text chunk after the header that
+// claims almost 2 GB) is refused, also when only the header is asked for; bytes after the closing
+// chunk change nothing.
+TEST(ImageFile, AChunkLongerThanTheFileIsRefusedAndTrailingBytesAreNot) {
+  const std::vector<uint8_t> good = SmallPng();
+  ASSERT_GT(good.size(), 33u);
+  gfx::DecodedImage image;
+  std::vector<uint8_t> trailing = good;
+  trailing.insert(trailing.end(), {1, 2, 3, 4, 5});
+  for (bool pixels : {false, true}) {
+    EXPECT_EQ(gfx::DecodeImageBytes(good, pixels, image), S_OK);
+    EXPECT_EQ(gfx::DecodeImageBytes(trailing, pixels, image), S_OK);
+    EXPECT_EQ(image.info.Width, 4u);
+  }
+  EXPECT_EQ(image.argb.at(7), 0xFF102030u);
+
+  // Signature (8) and header chunk (25): the claim goes right after them.
+  std::vector<uint8_t> damaged(good.begin(), good.begin() + 33);
+  const uint8_t claim[] = {0x7F, 0xFF, 0xFF, 0xF0, 't', 'E', 'X', 't', 'a', '=', 'b'};
+  damaged.insert(damaged.end(), std::begin(claim), std::end(claim));
+  damaged.insert(damaged.end(), good.begin() + 33, good.end());
+  for (bool pixels : {false, true}) EXPECT_EQ(gfx::DecodeImageBytes(damaged, pixels, image), D3DXERR_INVALIDDATA);
+  // The file cut inside its last chunk's checksum.
+  const std::vector<uint8_t> cut(good.begin(), good.end() - 2);
+  EXPECT_EQ(gfx::DecodeImageBytes(cut, true, image), D3DXERR_INVALIDDATA);
+}
