@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with the sanitizers and runs the whole test suite:
-# unit and whole-game tests (CTest), real-window tests under Xvfb, and the fuzz targets.
+# unit, whole-game and real-window tests (CTest, each display its own), the package checks and
+# the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -18,10 +19,11 @@ failed=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
 [ -n "$summary" ] || { total=0; failed=0; status=1; }
 passed=$((total - failed))
 
-# The fuzz run counts as one more check in the closing line.
-fuzz_status=0
-bash scripts/fuzz.sh || fuzz_status=$?
-if [ "$fuzz_status" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+# The package checks and the fuzz run count as one more check each in the closing line.
+extra_status=0
+for step in package-test fuzz; do
+  if bash "scripts/$step.sh"; then passed=$((passed + 1)); else failed=$((failed + 1)); extra_status=1; fi
+done
 
 echo "$passed passed, $failed failed"
-[ "$status" -eq 0 ] && [ "$fuzz_status" -eq 0 ]
+[ "$status" -eq 0 ] && [ "$extra_status" -eq 0 ]

@@ -10,7 +10,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "install test: $*"; exit 1; }
 
-# The deb test builds the same tree; whichever runs second finds it up to date.
+# The deb test builds the same tree; run after it, this finds it up to date.
 ARENA_BUILD_DIR="$build/package" bash "$source/scripts/build.sh" package >"$tmp/build.log" 2>&1 ||
   { tail -n 40 "$tmp/build.log"; fail "the package tree did not build"; }
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null

@@ -16,7 +16,7 @@ fail() { echo "deb test: $*"; exit 1; }
 # A compiler cache that rewrites the tree's paths into relative ones would put its own paths into
 # the debug information; both builds compile for themselves.
 export CCACHE_DISABLE=1
-# The install test builds the same tree; whichever runs second finds it up to date.
+# The install test uses the same tree; after this one it finds it up to date.
 rm -f "$build"/package/*.deb
 start=$SECONDS
 (umask 022; LC_ALL=C TZ=UTC ARENA_BUILD_DIR="$build/package" bash "$source/scripts/package.sh") >"$out/build.log" 2>&1 ||
