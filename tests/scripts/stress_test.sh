@@ -35,7 +35,16 @@ while [ "$SECONDS" -lt "$end" ]; do
 done
 
 # Settle on the hardware device and a solid fill, with a device change to count frames after.
-timeout 30 xdotool windowactivate --sync "$wid" 2>/dev/null || true
+# The window is brought back as a player would: asked again while it is not shown. In full screen
+# a loss of focus minimises the window (SDL does it, so that the desktop gets its own mode back),
+# and SDL acts on a loss only once it has lasted 200 ms: when the game was busy, a loss read late
+# can hide the window again just after it was brought back.
+shown_and_focused() {
+  xwininfo -id "$wid" | grep -q 'IsViewable' && [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ] && return 0
+  xdotool windowactivate "$wid" 2>/dev/null || true
+  return 1
+}
+wait_until 60 "the window shown and focused again" shown_and_focused
 [ "$wireframe" -eq 1 ] && key F8
 # The game takes input in order: once a pointer move made now reaches it, every key sent before
 # has been handled. Two moves, in case the pointer already stood at the second place.
