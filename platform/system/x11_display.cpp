@@ -85,24 +85,6 @@ bool PositionOf(const X11Window& x, int& left, int& top) {
          XTranslateCoordinates(x.display, x.window, attributes.root, 0, 0, &left, &top, &child) != 0;
 }
 
-// X errors caused while it lives (a window that has just gone) are dropped rather than ending
-// the process through Xlib's default handler.
-class IgnoredErrors {
- public:
-  explicit IgnoredErrors(Display* display)
-      : display_(display), previous_(XSetErrorHandler([](Display*, XErrorEvent*) { return 0; })) {}
-  ~IgnoredErrors() {
-    XSync(display_, False);
-    XSetErrorHandler(previous_);
-  }
-  IgnoredErrors(const IgnoredErrors&) = delete;
-  IgnoredErrors& operator=(const IgnoredErrors&) = delete;
-
- private:
-  Display* display_;
-  int (*previous_)(Display*, XErrorEvent*);
-};
-
 }  // namespace
 
 void InstallDisplayLossHandler() {
@@ -183,8 +165,10 @@ unsigned long X11WindowManager(SDL_Window* window) {
     return found.size() == 1 ? static_cast<Window>(found[0]) : 0;
   };
   const Window wm = checkWindowOf(attributes.root);
-  // A manager that died leaves the root's property behind; its check window is then gone.
-  const IgnoredErrors ignored(x.display);
+  // A manager that died leaves the root's property behind; its check window is then gone, and
+  // asking about it fails rather than ending the process.
+  X11ErrorTrap ignored;
+  ignored.Sync(window);
   return wm != 0 && checkWindowOf(wm) == wm ? wm : 0;
 }
 
@@ -290,7 +274,9 @@ bool X11HasFocus(SDL_Window* window) {
 void X11TakeFocus(SDL_Window* window) {
   const X11Window x = FromSdl(window);
   if (x.display == nullptr) return;
-  const IgnoredErrors ignored(x.display);
+  // The window may be going away meanwhile: a failed request must not end the process.
+  X11ErrorTrap ignored;
+  ignored.Sync(window);
   XMapRaised(x.display, x.window);
   // Without a manager the map is done at once, so the window can take the focus now.
   XSync(x.display, False);
