@@ -441,9 +441,14 @@ bool SdlWindowSystem::SetFullScreen(WindowHandle w, bool fullScreen, const Displ
   WindowRecord& record = windows_[sw];
   if (!fullScreen) {
     const bool ok = SDL_SetWindowFullscreen(sw, 0) == 0;
-    if (ok && record.fullScreen) {
+    const bool wasFullScreen = record.fullScreen;
+    if (ok) record.fullScreen = false;
+    // A window manager gives the window back the frame it had, and the framework then places it
+    // where it was. Moving it here as well would race the manager: SDL still holds the full-screen
+    // window's frame (none), so the move put the frame's corner where the client had been, and
+    // whichever of the two moves the manager took last decided where the window ended up.
+    if (ok && wasFullScreen && !X11HasWindowManager(sw)) {
       // Without a window manager nothing restores the old frame, so put it back ourselves.
-      record.fullScreen = false;
       SDL_SetWindowSize(sw, record.windowed.w, record.windowed.h);
       SDL_SetWindowPosition(sw, record.windowed.x, record.windowed.y);
     }

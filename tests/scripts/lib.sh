@@ -42,14 +42,16 @@ fail() {
 }
 
 # Waits (at most $1 seconds) until the command after the description $2 succeeds, trying every
-# tenth of a second; fails naming what it waited for. A started game must keep running meanwhile.
+# tenth of a second; fails naming what it waited for, and what the command last saw when it
+# leaves that in `last_seen`. A started game must keep running meanwhile.
 wait_until() {
   local limit=$1 what=$2
   local deadline=$((SECONDS + limit))
   shift 2
+  last_seen=
   until "$@"; do
     [ -z "$game" ] || kill -0 "$game" 2>/dev/null || fail "the game ended while waiting for $what"
-    [ "$SECONDS" -lt "$deadline" ] || fail "waited $limit s for $what"
+    [ "$SECONDS" -lt "$deadline" ] || fail "waited $limit s for $what${last_seen:+ (last seen: $last_seen)}"
     sleep 0.1
   done
 }
